@@ -1,0 +1,13 @@
+#pragma once
+// The message font: one display list per character 32..127, each drawing its glyph with glBitmap
+// at the raster position and moving the raster position on by the glyph's advance.
+#include <GL/gl.h>
+
+extern GLuint fontListBase;  // list of character n is fontListBase + (n - 32)
+
+// Builds the 96 lists in the current GL context.
+void buildFont();
+
+// Formats printf-style into a 256-byte buffer (never past it) and draws it at the raster
+// position in the raster colour. A null format draws nothing.
+void printText(const char* format, ...);

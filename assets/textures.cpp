@@ -1,0 +1,3 @@
+#include "assets/textures.h"
+
+GLuint textures[TEX_SLOT_COUNT];

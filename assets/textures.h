@@ -1,0 +1,34 @@
+#pragma once
+// The texture slot table: every picture and off-screen image of the show, by fixed slot.
+#include <GL/gl.h>
+
+enum TextureSlot {
+  TEX_SPIRAL = 0,
+  TEX_FIGURE = 1,
+  TEX_FIGURE_MASK = 2,
+  TEX_METAL = 3,
+  TEX_SURFACE_RT = 4,
+  TEX_BLUR_RT = 5,
+  TEX_STAR = 6,
+  TEX_SIDE_A = 7,
+  TEX_SIDE_B = 8,
+  TEX_SIDE_C = 9,
+  TEX_SIDE_D = 10,
+  TEX_SPECIAL_A = 11,
+  TEX_SPECIAL_B = 12,
+  TEX_SPECIAL_C = 13,
+  TEX_BUBBLE = 14,
+  TEX_BUBBLE_MASK = 15,
+  TEX_CARD_RT = 16,
+};
+
+constexpr int TEX_SLOT_COUNT = 24;
+
+extern GLuint textures[TEX_SLOT_COUNT];
+
+// Names all 24 slots, defines the three render targets and loads the fourteen pictures from
+// data/. A picture that cannot be opened ends the process (status 1, one line on standard error).
+bool loadTextures();
+
+// Loads the JPEG at `path` into `table[slot]` as a mipmapped RGB texture.
+void loadTexture(GLuint* table, const char* path, int slot);

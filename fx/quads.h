@@ -1,0 +1,18 @@
+#pragma once
+// Textured quads centred on the modelview origin, and the capture of the back buffer's
+// lower-left 256x256 pixels into a render-target texture.
+#include <GL/gl.h>
+
+extern GLuint captureSlot;  // texture name the next endCapture copies into
+
+// Half-height h, 1.3333 times as wide; t = 0 at the bottom edge (captured images upright).
+void drawWideQuad(float h);
+// The same corners with t reversed: pictures uploaded top row first show upright.
+void drawWideQuadFlipped(float h);
+// A square of half-size h with the flipped texture coordinates.
+void drawSquare(float h);
+
+// Viewport 256x256; the next endCapture copies into `texture` (a GL texture name, not a slot).
+void beginCapture(GLuint texture);
+// Copies the lower-left 256x256 into the capture texture and gives back the 640x480 viewport.
+void endCapture();

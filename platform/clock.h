@@ -1,0 +1,24 @@
+#pragma once
+// The show's millisecond clock: a wrapping unsigned 32-bit count taken from a monotonic clock.
+// The offline renderer and the tests switch it to a simulated count that they set themselves,
+// so a run can be replayed frame for frame. Call from the program's thread only.
+#include <cstdint>
+
+// Milliseconds since the clock's epoch; wraps after 2^32 ms like the Windows timer it replaces.
+uint32_t timeGetTime();
+
+namespace platform {
+
+// Switches the clock to a simulated count, starting at `ms`; timeGetTime then returns only what
+// setSimulatedTime gave it. Passing false goes back to the real clock.
+void useSimulatedClock(bool on, uint32_t ms = 0);
+bool simulatedClock();
+void setSimulatedTime(uint32_t ms);
+
+// Sleeps the calling thread for about `ms` milliseconds (no-op for 0).
+void sleepMs(uint32_t ms);
+
+// Microseconds from a monotonic clock, for pacing and benchmarks (never simulated).
+uint64_t monotonicMicros();
+
+}  // namespace platform

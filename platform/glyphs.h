@@ -1,0 +1,26 @@
+#pragma once
+// Glyph bitmaps for the show's font: the best match that fontconfig finds for a family and weight,
+// rasterised by FreeType as one-bit bitmaps at a pixel em height. Plain data, ready for glBitmap.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct GlyphBitmap {
+  int width = 0;          // pixels
+  int height = 0;         // pixels
+  float originX = 0;      // glBitmap xorig: pixels from the bitmap's left edge to the pen position
+  float originY = 0;      // glBitmap yorig: pixels from the bitmap's bottom row down to the baseline
+  float advance = 0;      // pixels the pen moves right after the glyph
+  std::vector<uint8_t> rows;  // height rows of (width + 7) / 8 bytes, bottom row first, MSB leftmost
+};
+
+// Rasterises characters first .. first + count - 1 of the best match for `family` at `weight`
+// (100..900, 700 is bold) with an em height of `pixelHeight` pixels. Fills `out` with `count`
+// glyphs (a character the face lacks gets an empty glyph with the face's default advance) and
+// `matchedFile` with the font file used. False when no font at all can be loaded.
+bool rasteriseGlyphs(const char* family, int weight, int pixelHeight, int first, int count,
+                     std::vector<GlyphBitmap>* out, std::string* matchedFile);
+
+}  // namespace platform

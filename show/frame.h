@@ -1,0 +1,13 @@
+#pragma once
+// One frame of the show, back to front, and the frame-wide fades. Owns sceneTime.
+#include <cstdint>
+
+extern float sceneTime;  // show time of the current frame, sampled once per frame by drawFrame
+
+// Draws one frame; false once the show clock has passed 154.5 s (nothing then drawn).
+bool drawFrame();
+
+// The fades as pure functions of show time and beat.
+double glowAlpha(double t);
+double starFade(double t);
+double figureApproach(int32_t beat);

@@ -1,0 +1,20 @@
+#pragma once
+// The show clock: milliseconds of timeGetTime since the start of the music, read as seconds.
+// Owned here; started by initShow, pulled onto the music position by updateTiming.
+#include <cstdint>
+
+class DemoClock {
+ public:
+  DemoClock();
+  // Makes now show time 0; returns the new start.
+  uint32_t start();
+  // Makes the clock read `s` seconds now.
+  void setSeconds(float s);
+  // Show time in seconds. The difference is unsigned, so a start ahead of the timer reads as a
+  // huge time, never a negative one.
+  double seconds() const;
+
+  uint32_t startMs;
+};
+
+extern DemoClock showClock;

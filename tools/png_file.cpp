@@ -1,0 +1,28 @@
+#include "tools/png_file.h"
+
+#include <png.h>
+
+#include <cstdio>
+
+bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgba) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = h - 1; y >= 0; --y) {
+    png_write_row(png, const_cast<png_bytep>(&rgba[size_t(y) * size_t(w) * 4]));
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  return true;
+}

@@ -1,0 +1,7 @@
+#pragma once
+// Writing frames as PNG files: RGBA rows as GL reads them (bottom row first), stored top row first.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgbaBottomUp);
