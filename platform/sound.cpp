@@ -1,0 +1,247 @@
+#include "platform/sound.h"
+
+#include <SDL.h>
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+struct SoundStream {
+  std::mutex lock;
+  std::vector<int16_t> samples;  // interleaved stereo at the output rate, sample 0 = 0 ms
+  bool clockDriven = true;       // no sound heard: the position follows the millisecond clock
+
+  // Clock-driven position: positionMs at the moment clockBaseMs, advancing while playing.
+  bool playing = false;
+  uint32_t clockBaseMs = 0;
+  int64_t clockBasePositionMs = 0;
+
+  // Device-driven position, written by the audio callback.
+  int64_t nextFrame = 0;          // next frame the callback hands out (runs on past the end)
+  int64_t framesAfterCallback = 0;
+  uint64_t callbackMicros = 0;
+  bool callbackSeen = false;
+  int64_t lastReportedMs = 0;     // keeps the reading monotonic between seeks
+};
+
+namespace {
+
+constexpr int kChannels = 2;
+constexpr int kBufferFrames = 1024;
+
+SDL_AudioDeviceID device = 0;
+int outputRate = 44100;
+bool outputTried = false;
+std::vector<std::unique_ptr<SoundStream>> allStreams;  // streams live until the process ends
+SoundStream* current = nullptr;                        // the one stream on channel 0
+std::mutex currentLock;
+
+void fillAudio(void*, Uint8* out, int len) {
+  auto* dst = reinterpret_cast<int16_t*>(out);
+  const int frames = len / int(sizeof(int16_t) * kChannels);
+  std::lock_guard<std::mutex> guard(currentLock);
+  SoundStream* s = current;
+  if (!s) {
+    std::memset(out, 0, size_t(len));
+    return;
+  }
+  std::lock_guard<std::mutex> streamGuard(s->lock);
+  if (!s->playing) {
+    std::memset(out, 0, size_t(len));
+    return;
+  }
+  const int64_t total = int64_t(s->samples.size() / kChannels);
+  for (int i = 0; i < frames; ++i) {
+    const int64_t f = s->nextFrame + i;
+    if (f >= 0 && f < total) {
+      dst[2 * i] = s->samples[size_t(2 * f)];
+      dst[2 * i + 1] = s->samples[size_t(2 * f + 1)];
+    } else {
+      dst[2 * i] = dst[2 * i + 1] = 0;  // past the end: silence, but time goes on
+    }
+  }
+  s->nextFrame += frames;
+  s->framesAfterCallback = s->nextFrame;
+  s->callbackMicros = monotonicMicros();
+  s->callbackSeen = true;
+}
+
+bool decodeMp3(const char* path, std::vector<int16_t>* out, std::string* why) {
+  FILE* probe = std::fopen(path, "rb");
+  if (!probe) {
+    *why = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::fclose(probe);
+
+  mpg123_init();
+  int err = MPG123_OK;
+  mpg123_handle* mh = mpg123_new(nullptr, &err);
+  if (!mh) {
+    *why = std::string("cannot decode ") + path + ": " + mpg123_plain_strerror(err);
+    return false;
+  }
+  // Gapless decoding drops the encoder's delay and padding, so sample 0 is the music's first.
+  mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET, 0);
+  mpg123_format_none(mh);
+  mpg123_format(mh, outputRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
+  if (mpg123_open(mh, path) != MPG123_OK) {
+    *why = std::string("cannot decode ") + path + ": " + mpg123_strerror(mh);
+    mpg123_delete(mh);
+    return false;
+  }
+  std::vector<unsigned char> chunk(64 * 1024);
+  out->clear();
+  bool gotFormat = false;
+  for (;;) {
+    size_t done = 0;
+    int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
+    if (rc == MPG123_NEW_FORMAT) {
+      long rate = 0;
+      int channels = 0, encoding = 0;
+      mpg123_getformat(mh, &rate, &channels, &encoding);
+      gotFormat = rate == outputRate && channels == kChannels && encoding == MPG123_ENC_SIGNED_16;
+      if (!gotFormat) break;
+      continue;
+    }
+    if (done > 0) {
+      const auto* s = reinterpret_cast<const int16_t*>(chunk.data());
+      out->insert(out->end(), s, s + done / sizeof(int16_t));
+    }
+    if (rc == MPG123_DONE) break;
+    if (rc != MPG123_OK) {
+      out->clear();
+      break;
+    }
+  }
+  mpg123_close(mh);
+  mpg123_delete(mh);
+  if (!gotFormat || out->empty()) {
+    *why = std::string("cannot decode ") + path + ": not an MP3 stream at " +
+           std::to_string(outputRate) + " Hz";
+    out->clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool soundInit(int mixRate) {
+  outputRate = mixRate;
+  if (outputTried) return device != 0;
+  outputTried = true;
+  // A replayed clock has nothing to listen to: positions follow it instead of a device.
+  if (simulatedClock()) return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "kaikuranta: cannot start the audio output (%s); the show plays silent\n",
+                 SDL_GetError());
+    return false;
+  }
+  SDL_AudioSpec want{};
+  want.freq = mixRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = kChannels;
+  want.samples = kBufferFrames;
+  want.callback = fillAudio;
+  SDL_AudioSpec have{};
+  device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device == 0) {
+    std::fprintf(stderr, "kaikuranta: cannot open the audio device (%s); the show plays silent\n",
+                 SDL_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  SDL_PauseAudioDevice(device, 0);
+  return true;
+}
+
+SoundStream* soundStreamOpen(const char* path) {
+  allStreams.push_back(std::make_unique<SoundStream>());
+  SoundStream* s = allStreams.back().get();
+  std::string why;
+  if (!decodeMp3(path, &s->samples, &why)) {
+    std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
+    s->samples.clear();
+    s->samples.shrink_to_fit();
+  }
+  s->clockDriven = device == 0 || s->samples.empty();
+  return s;
+}
+
+bool soundStreamPlay(SoundStream* s) {
+  if (!s) return false;
+  {
+    std::lock_guard<std::mutex> guard(s->lock);
+    s->playing = true;
+    s->clockBaseMs = timeGetTime();
+    s->clockBasePositionMs = 0;
+    s->nextFrame = 0;
+    s->callbackSeen = false;
+    s->lastReportedMs = 0;
+  }
+  if (!s->clockDriven) {
+    std::lock_guard<std::mutex> guard(currentLock);
+    current = s;
+  }
+  return true;
+}
+
+bool soundStreamSetTime(SoundStream* s, int ms) {
+  if (!s) return false;
+  std::lock_guard<std::mutex> guard(s->lock);
+  const int64_t pos = std::max(0, ms);
+  s->clockBaseMs = timeGetTime();
+  s->clockBasePositionMs = pos;
+  s->nextFrame = pos * outputRate / 1000;
+  s->callbackSeen = false;
+  s->lastReportedMs = pos;
+  return true;
+}
+
+int soundStreamGetTime(SoundStream* s) {
+  if (!s) return 0;
+  std::lock_guard<std::mutex> guard(s->lock);
+  if (!s->playing) return int(s->clockBasePositionMs);
+  int64_t ms;
+  if (s->clockDriven) {
+    ms = s->clockBasePositionMs + int64_t(uint32_t(timeGetTime() - s->clockBaseMs));
+  } else if (!s->callbackSeen) {
+    ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
+  } else {
+    // The device plays the buffer before the one it was just handed; between callbacks the
+    // heard position moves on with the clock, but never past what the device has.
+    const int64_t heardFrames = s->framesAfterCallback - kBufferFrames;
+    const int64_t sinceMicros = int64_t(monotonicMicros() - s->callbackMicros);
+    const int64_t maxMicros = int64_t(kBufferFrames) * 1000000 / outputRate;
+    const int64_t micros = heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros);
+    ms = micros / 1000;
+  }
+  ms = std::max(ms, s->lastReportedMs);
+  s->lastReportedMs = ms;
+  return int(std::min<int64_t>(ms, INT32_MAX));
+}
+
+void soundShutdown() {
+  if (device != 0) {
+    SDL_CloseAudioDevice(device);
+    device = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  {
+    std::lock_guard<std::mutex> guard(currentLock);
+    current = nullptr;
+  }
+  outputTried = false;
+}
+
+}  // namespace platform
