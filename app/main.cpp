@@ -1,1 +1,4 @@
-int main() { return 0; }
+#include "app/main_loop.h"
+
+// The show takes no command line: it plays from the data/ folder of the working directory.
+int main() { return runShow(); }

@@ -44,3 +44,5 @@ void updateTiming() {
   accentPulse = x < accentPulseEnd ? float((accentPulseEnd - x) * 2.1739130434782608) : 0.0f;
   pulsePhase = float(pulsePhase + beatPulse);
 }
+
+void resetBeatIndex() { beatIndex = 0; }

@@ -17,3 +17,6 @@ void resetBeatState();
 // One pass: resynchronise the clock to the music (below 140 s only), then the beat counter,
 // the two envelopes and pulsePhase.
 void updateTiming();
+
+// Start-up: no beat has been counted yet.
+void resetBeatIndex();

@@ -1,0 +1,43 @@
+#include "app/init_show.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "assets/bitmap_font.h"
+#include "assets/textures.h"
+#include "fx/grid_mesh.h"
+#include "platform/display.h"
+#include "show/stars.h"
+#include "timing/beat_timing.h"
+#include "timing/demo_clock.h"
+#include "timing/music.h"
+
+bool swapIntervalAccepted = false;
+
+bool requestSwapInterval() { return platform::setSwapInterval(1); }
+
+bool initShow() {
+  swapIntervalAccepted = requestSwapInterval();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  buildFont();
+  resetBeatState();
+  seedStars();
+  loadTextures();
+  glEnable(GL_BLEND);
+
+  surfaceMesh = new (std::nothrow) GridMesh;
+  if (!surfaceMesh) {
+    std::fprintf(stderr, "kaikuranta: out of memory creating the surface mesh\n");
+    std::exit(1);
+  }
+  surfaceMesh->build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
+
+  resetBeatIndex();
+  startMusic();
+  // Show time 0 is the moment playback starts.
+  showClock.start();
+  return true;
+}

@@ -1,0 +1,142 @@
+#include "app/main_loop.h"
+
+#include "app/frame_pacer.h"
+#include "app/init_show.h"
+#include "app/window.h"
+#include "platform/clock.h"
+#include "show/frame.h"
+#include "timing/beat_timing.h"
+
+bool keys[256];
+bool active = true;
+
+namespace {
+
+bool quitPosted = false;
+int quitCode = 0;
+FramePacer pacer;
+
+}  // namespace
+
+intptr_t windowProc(platform::Window*, uint32_t message, uint32_t wParam, intptr_t) {
+  switch (message) {
+    case WM_ACTIVATE:
+      // Only minimising stops the drawing; losing focus alone does not.
+      active = (wParam >> 16) == 0;
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam < 256) keys[wParam] = true;
+      return 0;
+    case WM_KEYUP:
+      if (wParam < 256) keys[wParam] = false;
+      return 0;
+    case WM_CLOSE:
+    case WM_SYSCOMMAND:
+      // Any system command ends the show; the command itself is not carried out.
+      postQuitMessage(0);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+Msg translateEvent(const platform::Event& event) {
+  Msg msg;
+  msg.wParam = event.wParam;
+  switch (event.kind) {
+    case platform::EventKind::Activate: msg.message = WM_ACTIVATE; break;
+    case platform::EventKind::KeyDown: msg.message = WM_KEYDOWN; break;
+    case platform::EventKind::KeyUp: msg.message = WM_KEYUP; break;
+    case platform::EventKind::Close: msg.message = WM_CLOSE; break;
+    case platform::EventKind::SysCommand: msg.message = WM_SYSCOMMAND; break;
+    case platform::EventKind::None: msg.message = 0; break;
+  }
+  return msg;
+}
+
+bool peekMessage(Msg* msg) {
+  if (quitPosted) {
+    quitPosted = false;
+    msg->message = WM_QUIT;
+    msg->wParam = uint32_t(quitCode);
+    return true;
+  }
+  platform::Event event;
+  if (!platform::pollEvent(&event)) return false;
+  *msg = translateEvent(event);
+  return true;
+}
+
+void dispatchMessage(const Msg& msg) { windowProc(hWnd, msg.message, msg.wParam, 0); }
+
+void postQuitMessage(int code) {
+  quitPosted = true;
+  quitCode = code;
+}
+
+int runMainLoop(const LoopSteps& steps) {
+  Msg msg;
+  bool done = false;
+  for (;;) {
+    if (steps.peek(&msg)) {
+      if (msg.message == WM_QUIT) break;
+      steps.dispatch(msg);
+      continue;
+    }
+    // The queue is drained: one pass.
+    if (active) {
+      if (!steps.drawFrame()) {
+        done = true;
+      } else if (keys[VK_ESCAPE]) {
+        done = true;
+      }
+    } else if (keys[VK_ESCAPE]) {
+      done = true;
+    }
+    // A frame drawn on the pass that ends the show is never presented.
+    if (!done) {
+      steps.updateTiming();
+      steps.swapBuffers();
+    }
+    if (keys[VK_F1]) {
+      keys[VK_F1] = false;
+      if (!steps.toggleWindow()) return 0;
+    }
+    if (done) break;
+  }
+  steps.closeWindow();
+  // Every normal end (Escape, the end of the show, a closed window) is a success.
+  return 0;
+}
+
+namespace {
+
+void pacedSwap() {
+  const uint64_t start = platform::monotonicMicros();
+  platform::windowSwap(hDC);
+  const uint64_t wait = pacer.afterSwap(start, platform::monotonicMicros());
+  if (wait > 0) platform::sleepMs(uint32_t((wait + 500) / 1000));
+}
+
+bool toggleWindow() {
+  const bool wasFullscreen = fullscreen;
+  closeWindow();
+  if (!openWindow("Rovora", 640, 480, 32, !wasFullscreen)) return false;
+  // The new context starts without the swap interval; ask again and measure the swaps anew.
+  pacer.reset(requestSwapInterval());
+  return true;
+}
+
+}  // namespace
+
+LoopSteps showLoopSteps() {
+  return LoopSteps{peekMessage, dispatchMessage, drawFrame, updateTiming, pacedSwap, toggleWindow, closeWindow};
+}
+
+int runShow() {
+  if (!openWindow("Kaikuranta", 640, 480, 32, fullscreen)) return 0;
+  pacer = FramePacer(platform::displayRefreshRate());
+  initShow();
+  pacer.reset(swapIntervalAccepted);
+  return runMainLoop(showLoopSteps());
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The message-pumping main loop, the window procedure and the keyboard table it fills.
+// Owns `keys` and `active`. Everything runs on the program's one thread.
+#include <cstdint>
+
+#include "platform/display.h"
+
+extern bool keys[256];  // key-down flags by Windows virtual-key code
+extern bool active;     // false while the fullscreen window is minimised: nothing is drawn
+
+constexpr uint32_t WM_ACTIVATE = 0x0006;
+constexpr uint32_t WM_CLOSE = 0x0010;
+constexpr uint32_t WM_QUIT = 0x0012;
+constexpr uint32_t WM_KEYDOWN = 0x0100;
+constexpr uint32_t WM_KEYUP = 0x0101;
+constexpr uint32_t WM_SYSCOMMAND = 0x0112;
+constexpr uint32_t VK_ESCAPE = 27;
+constexpr uint32_t VK_F1 = 112;
+
+struct Msg {
+  uint32_t message = 0;
+  uint32_t wParam = 0;
+};
+
+// The window procedure: the keyboard table, activation, and every close or system command
+// turned into a quit request.
+intptr_t windowProc(platform::Window* window, uint32_t message, uint32_t wParam, intptr_t lParam);
+
+// The queue: a posted quit comes first, then the platform's events translated to messages.
+bool peekMessage(Msg* msg);
+void dispatchMessage(const Msg& msg);
+void postQuitMessage(int code);
+// The message for a platform event (also used by tests).
+Msg translateEvent(const platform::Event& event);
+
+// What one pass of the loop calls, so the loop's order can be run against other steps.
+struct LoopSteps {
+  bool (*peek)(Msg*);
+  void (*dispatch)(const Msg&);
+  bool (*drawFrame)();
+  void (*updateTiming)();
+  void (*swapBuffers)();
+  bool (*toggleWindow)();  // close, flip the mode, reopen; false when the reopen failed
+  void (*closeWindow)();
+};
+
+// Runs the loop until Escape, the end of the show or a quit; returns the exit status.
+int runMainLoop(const LoopSteps& steps);
+
+// The show's own steps: the real queue, drawFrame, updateTiming, a paced swap, the F1 toggle.
+LoopSteps showLoopSteps();
+
+// The whole program: open the window, initShow, the loop. Returns the exit status.
+int runShow();

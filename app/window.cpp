@@ -1,0 +1,133 @@
+#include "app/window.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <string>
+
+platform::Window* hWnd = nullptr;
+platform::Window* hDC = nullptr;
+platform::GlContext* hRC = nullptr;
+bool fullscreen = true;
+
+namespace {
+
+void errorBox(const char* text) {
+  platform::messageBox(text, "ERROR", platform::MessageButtons::Ok, platform::MessageIcon::Exclamation);
+}
+
+void shutdownBox(const char* text) {
+  platform::messageBox(text, "SHUTDOWN ERROR", platform::MessageButtons::Ok,
+                       platform::MessageIcon::Information);
+}
+
+// The library's own reason goes to standard error beside the fixed text of the box.
+void explain(const std::string& why) {
+  if (!why.empty()) std::fprintf(stderr, "kaikuranta: %s\n", why.c_str());
+}
+
+}  // namespace
+
+bool openWindow(const char* title, int width, int height, int /*bits*/, bool fullscreenRequested) {
+  fullscreen = fullscreenRequested;
+  std::string why;
+  if (!platform::videoStart(&why)) {
+    explain(why);
+    errorBox("Failed To Register The Window Class.");
+    return false;
+  }
+
+  if (fullscreen) {
+    // The display refuses the mode when it has no exact 640x480 mode or will not switch to it.
+    if (platform::displayOffersMode(width, height)) {
+      hWnd = platform::windowCreate(title, width, height, true, &why);
+    }
+    if (!hWnd) {
+      platform::MessageAnswer answer = platform::messageBox(
+          "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
+          "Tuli GL", platform::MessageButtons::YesNo, platform::MessageIcon::Exclamation);
+      if (answer != platform::MessageAnswer::Yes) {
+        platform::messageBox("Program Will Now Close.", "ERROR", platform::MessageButtons::Ok,
+                             platform::MessageIcon::Stop);
+        return false;
+      }
+      fullscreen = false;
+    } else {
+      platform::showCursor(false);
+    }
+  }
+
+  if (!hWnd) {
+    hWnd = platform::windowCreate(title, width, height, false, &why);
+    if (!hWnd) {
+      closeWindow();
+      explain(why);
+      errorBox("Window Creation Error.");
+      return false;
+    }
+  }
+  hDC = hWnd;
+
+  hRC = platform::contextCreate(hWnd, &why);
+  if (!hRC) {
+    closeWindow();
+    explain(why);
+    errorBox("Can't Create A GL Rendering Context.");
+    return false;
+  }
+  if (!platform::contextMakeCurrent(hWnd, hRC)) {
+    closeWindow();
+    errorBox("Can't Activate The GL Rendering Context.");
+    return false;
+  }
+
+  platform::windowShow(hWnd);
+  setProjection(width, height);
+  if (!initGLState()) {
+    closeWindow();
+    errorBox("Initialization Failed.");
+    return false;
+  }
+  return true;
+}
+
+void closeWindow() {
+  if (fullscreen) {
+    platform::windowLeaveFullscreen(hWnd);
+    platform::showCursor(true);
+  }
+  if (hRC) {
+    if (!platform::contextMakeCurrent(nullptr, nullptr)) shutdownBox("Release Of DC And RC Failed.");
+    if (!platform::contextDelete(hRC)) shutdownBox("Release Rendering Context Failed.");
+    hRC = nullptr;
+  }
+  hDC = nullptr;
+  if (hWnd) {
+    // Released handles are cleared, so a second close never touches a destroyed window.
+    platform::windowDestroy(hWnd);
+    hWnd = nullptr;
+  }
+}
+
+void setProjection(int width, int height) {
+  if (height == 0) height = 1;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  // The near plane is the single-precision value of 0.1, as the show has always used it.
+  gluPerspective(90.0, double(width) / double(height), 0.10000000149011612, 10000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+bool initGLState() {
+  glEnable(GL_TEXTURE_2D);
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  return true;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The show's one window and its GL context: opened at start and after every F1 toggle, closed
+// before every toggle and at the end. Owns the window handles and `fullscreen`.
+#include "platform/display.h"
+
+extern platform::Window* hWnd;    // the window
+extern platform::Window* hDC;     // the drawable that is swapped (the window itself here)
+extern platform::GlContext* hRC;  // the GL context, current on the program's thread
+extern bool fullscreen;           // true while the show asks for (or holds) the fullscreen mode
+
+// Opens the window with a 640x480-style client area and a current context; on failure the user
+// has been told in a message box and false comes back.
+bool openWindow(const char* title, int width, int height, int bits, bool fullscreenRequested);
+// Gives the desktop its mode back and releases the context and the window; safe to call twice.
+void closeWindow();
+void setProjection(int width, int height);
+bool initGLState();

@@ -1,0 +1,352 @@
+#include "platform/display.h"
+
+#include <SDL.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+
+struct Window {
+  SDL_Window* sdl = nullptr;
+  uint32_t id = 0;
+  bool fullscreen = false;  // true while the window holds the display in its fullscreen mode
+  bool minimised = false;
+};
+
+struct GlContext {
+  SDL_GLContext sdl = nullptr;
+};
+
+namespace {
+
+bool videoUp = false;
+std::vector<Window*> openWindows;
+SDL_Window* keeperWindow = nullptr;
+SDL_GLContext keeperContext = nullptr;
+bool exitHandlerInstalled = false;
+
+// A program that ends while the display is in the show's mode must give the desktop its mode
+// back, whatever path it leaves by (an asset failure ends the process deep inside start-up).
+void restoreDisplayAtExit() {
+  for (Window* w : openWindows) {
+    if (w->fullscreen) {
+      SDL_SetWindowFullscreen(w->sdl, 0);
+      w->fullscreen = false;
+    }
+  }
+  SDL_ShowCursor(SDL_ENABLE);
+  if (videoUp) SDL_Quit();
+}
+
+void setPixelFormat() {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+}
+
+bool findExactMode(int width, int height, SDL_DisplayMode* found) {
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+    if (mode.w == width && mode.h == height && SDL_BITSPERPIXEL(mode.format) >= 24) {
+      *found = mode;
+      return true;
+    }
+  }
+  return false;
+}
+
+Window* windowById(uint32_t id) {
+  for (Window* w : openWindows) {
+    if (w->id == id) return w;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
+                         MessageIcon icon) {
+  SDL_MessageBoxButtonData yesNo[2] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+  };
+  SDL_MessageBoxButtonData ok[1] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 1, "OK"},
+  };
+  SDL_MessageBoxData box{};
+  box.flags = icon == MessageIcon::Stop          ? SDL_MESSAGEBOX_ERROR
+              : icon == MessageIcon::Exclamation ? SDL_MESSAGEBOX_WARNING
+                                                 : SDL_MESSAGEBOX_INFORMATION;
+  box.window = nullptr;
+  box.title = caption;
+  box.message = text;
+  box.numbuttons = buttons == MessageButtons::YesNo ? 2 : 1;
+  box.buttons = buttons == MessageButtons::YesNo ? yesNo : ok;
+  int pressed = -1;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    // No box could be shown: the message still reaches someone.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  }
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return pressed == 1 ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+bool videoStart(std::string* why) {
+  if (videoUp) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (why) *why = SDL_GetError();
+    return false;
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  const bool showsNothing =
+      driver && (strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0);
+  if (showsNothing && !(asked && strcasecmp(asked, driver) == 0)) {
+    if (why) *why = std::string("no display to open a window on (SDL fell back to its ") + driver + " driver)";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  videoUp = true;
+  return true;
+}
+
+bool displayOffersMode(int width, int height) {
+  SDL_DisplayMode mode;
+  return videoUp && findExactMode(width, height, &mode);
+}
+
+int displayRefreshRate() {
+  SDL_DisplayMode mode;
+  if (!videoUp || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
+Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why) {
+  if (!videoUp) {
+    if (why) *why = "video not started";
+    return nullptr;
+  }
+  setPixelFormat();
+  SDL_DisplayMode mode{};
+  if (fullscreen && !findExactMode(width, height, &mode)) {
+    if (why) *why = "the display offers no such mode";
+    return nullptr;
+  }
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+  int x = fullscreen ? 0 : int(SDL_WINDOWPOS_CENTERED);
+  SDL_Window* sdl = SDL_CreateWindow(title, x, x, width, height, flags);
+  if (!sdl) {
+    if (why) *why = SDL_GetError();
+    return nullptr;
+  }
+  if (fullscreen) {
+    if (SDL_SetWindowDisplayMode(sdl, &mode) != 0) {
+      if (why) *why = SDL_GetError();
+      SDL_DestroyWindow(sdl);
+      return nullptr;
+    }
+    if (!exitHandlerInstalled) {
+      std::atexit(restoreDisplayAtExit);
+      exitHandlerInstalled = true;
+    }
+  }
+  auto* w = new Window;
+  w->sdl = sdl;
+  w->id = SDL_GetWindowID(sdl);
+  w->fullscreen = fullscreen;
+  openWindows.push_back(w);
+  return w;
+}
+
+void windowShow(Window* w) {
+  if (!w) return;
+  SDL_ShowWindow(w->sdl);
+  SDL_RaiseWindow(w->sdl);
+}
+
+void windowLeaveFullscreen(Window* w) {
+  if (!w || !w->fullscreen) return;
+  SDL_SetWindowFullscreen(w->sdl, 0);
+  w->fullscreen = false;
+}
+
+void windowDestroy(Window* w) {
+  if (!w) return;
+  windowLeaveFullscreen(w);
+  for (size_t i = 0; i < openWindows.size(); ++i) {
+    if (openWindows[i] == w) {
+      openWindows.erase(openWindows.begin() + long(i));
+      break;
+    }
+  }
+  SDL_DestroyWindow(w->sdl);
+  delete w;
+}
+
+bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
+
+void windowClientSize(const Window* w, int* width, int* height) {
+  int cw = 0, ch = 0;
+  if (w) SDL_GL_GetDrawableSize(w->sdl, &cw, &ch);
+  if (width) *width = cw;
+  if (height) *height = ch;
+}
+
+void windowSwap(Window* w) {
+  if (w) SDL_GL_SwapWindow(w->sdl);
+}
+
+GlContext* contextCreate(Window* w, std::string* why) {
+  if (!w) {
+    if (why) *why = "no window";
+    return nullptr;
+  }
+  setPixelFormat();
+  // The keeper context holds the show's textures and display lists for the life of the process;
+  // every window's context shares them, so a fullscreen toggle keeps every picture and glyph.
+  if (!keeperContext) {
+    keeperWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (keeperWindow) {
+      keeperContext = SDL_GL_CreateContext(keeperWindow);
+      if (!keeperContext) {
+        SDL_DestroyWindow(keeperWindow);
+        keeperWindow = nullptr;
+      }
+    }
+  }
+  if (keeperContext && SDL_GL_MakeCurrent(keeperWindow, keeperContext) == 0) {
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+  } else {
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  }
+  SDL_GLContext sdl = SDL_GL_CreateContext(w->sdl);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  if (!sdl) {
+    if (why) *why = SDL_GetError();
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    return nullptr;
+  }
+  auto* c = new GlContext;
+  c->sdl = sdl;
+  return c;
+}
+
+bool contextMakeCurrent(Window* w, GlContext* c) {
+  return SDL_GL_MakeCurrent(w ? w->sdl : nullptr, c ? c->sdl : nullptr) == 0;
+}
+
+bool contextDelete(GlContext* c) {
+  if (!c) return false;
+  SDL_GL_DeleteContext(c->sdl);
+  delete c;
+  return true;
+}
+
+bool setSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+
+void showCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+uint32_t virtualKeyCode(int32_t key) {
+  if (key >= SDLK_a && key <= SDLK_z) return uint32_t(key - SDLK_a + 'A');
+  if (key >= SDLK_0 && key <= SDLK_9) return uint32_t(key);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return uint32_t(112 + (key - SDLK_F1));
+  if (key >= SDLK_F13 && key <= SDLK_F24) return uint32_t(124 + (key - SDLK_F13));
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return uint32_t(97 + (key - SDLK_KP_1));
+  switch (key) {
+    case SDLK_ESCAPE: return 27;
+    case SDLK_RETURN: return 13;
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_SPACE: return 32;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 17;
+    case SDLK_LALT: case SDLK_RALT: return 18;
+    case SDLK_PAUSE: return 19;
+    case SDLK_CAPSLOCK: return 20;
+    case SDLK_PAGEUP: return 33;
+    case SDLK_PAGEDOWN: return 34;
+    case SDLK_END: return 35;
+    case SDLK_HOME: return 36;
+    case SDLK_LEFT: return 37;
+    case SDLK_UP: return 38;
+    case SDLK_RIGHT: return 39;
+    case SDLK_DOWN: return 40;
+    case SDLK_INSERT: return 45;
+    case SDLK_DELETE: return 46;
+    case SDLK_KP_0: return 96;
+    default: return 0;
+  }
+}
+
+bool pollEvent(Event* out) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_QUIT:
+        out->kind = EventKind::Close;
+        out->wParam = 0;
+        return true;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        if (!windowById(e.key.windowID)) break;  // a window already closed
+        const uint32_t vk = virtualKeyCode(e.key.keysym.sym);
+        if (vk == 0) break;
+        out->kind = e.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
+        out->wParam = vk;
+        return true;
+      }
+      case SDL_WINDOWEVENT: {
+        Window* w = windowById(e.window.windowID);
+        if (!w) break;
+        switch (e.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            out->kind = EventKind::Close;
+            out->wParam = 0;
+            return true;
+          case SDL_WINDOWEVENT_MAXIMIZED:
+            // A fullscreen window may be reported maximised as it is placed: not a request.
+            if (w->fullscreen) break;
+            out->kind = EventKind::SysCommand;
+            out->wParam = 0;
+            return true;
+          case SDL_WINDOWEVENT_MINIMIZED:
+            if (!w->fullscreen) {
+              out->kind = EventKind::SysCommand;
+              out->wParam = 0;
+              return true;
+            }
+            // Fullscreen gives way to another application: the show stops drawing.
+            w->minimised = true;
+            out->kind = EventKind::Activate;
+            out->wParam = 0x10000u;
+            return true;
+          case SDL_WINDOWEVENT_RESTORED:
+            if (!w->minimised) break;
+            w->minimised = false;
+            out->kind = EventKind::Activate;
+            out->wParam = 1;
+            return true;
+          default:
+            break;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+}  // namespace platform

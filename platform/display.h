@@ -1,0 +1,72 @@
+#pragma once
+// The window, its GL context, the display mode, message boxes and the event queue, over SDL2.
+// Plain C++ types only, so the show's window code reads like what it does and a second backend
+// could stand behind the same calls. Everything here runs on the program's one thread.
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { Exclamation, Stop, Information };
+enum class MessageAnswer { Ok, Yes, No };
+
+// A modal box with no owner window. When no box can be shown (no display), the caption and text
+// go to standard error and the answer is the one Escape would give (No, or Ok).
+MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
+                         MessageIcon icon);
+
+// Starts the video side once. Refuses a driver that shows nothing (offscreen, dummy) unless it
+// was asked for by name in SDL_VIDEODRIVER, so the show never plays invisibly.
+bool videoStart(std::string* why);
+
+// Whether the display offers exactly this mode (at 24 colour bits or more).
+bool displayOffersMode(int width, int height);
+// The display's refresh rate in Hz, or 0 when it does not say.
+int displayRefreshRate();
+
+struct Window;
+struct GlContext;
+
+// A window whose client area is width x height: fullscreen in the exact display mode (which is
+// restored by an exit handler if the program ends without closing the window), or an ordinary
+// decorated window. Created hidden; windowShow maps it. The GL pixel format asked for is
+// double-buffered RGBA 8-8-8-8 with a depth buffer of at least 16 bits.
+Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why);
+void windowShow(Window* window);
+// Leaves the fullscreen mode (the desktop mode comes back); nothing for a windowed window.
+void windowLeaveFullscreen(Window* window);
+void windowDestroy(Window* window);
+bool windowIsFullscreen(const Window* window);
+void windowClientSize(const Window* window, int* width, int* height);
+void windowSwap(Window* window);
+
+// Compatibility-profile contexts. Every context shares its textures and display lists with one
+// kept for the life of the process, so closing a window loses none of the show's objects.
+GlContext* contextCreate(Window* window, std::string* why);
+bool contextMakeCurrent(Window* window, GlContext* context);  // null, null releases
+bool contextDelete(GlContext* context);
+
+// Requests the swap interval for the current context; false when the driver refuses it.
+bool setSwapInterval(int interval);
+
+void showCursor(bool show);
+
+// Events, already translated to what the show's window procedure understands.
+enum class EventKind { None, Activate, KeyDown, KeyUp, Close, SysCommand };
+struct Event {
+  EventKind kind = EventKind::None;
+  // KeyDown/KeyUp: the Windows virtual-key code (always below 256). Activate: the high word is
+  // non-zero when the window is minimised, the low word 1 when active and 0 when not.
+  uint32_t wParam = 0;
+};
+// Takes one event off the queue; false when the queue is empty. Events of no interest to the
+// show (moves, exposes, focus changes, events of windows already closed) are dropped.
+bool pollEvent(Event* event);
+
+}  // namespace platform
+
+namespace platform {
+// The Windows virtual-key code for an SDL key code, or 0 for a key the show has no code for.
+uint32_t virtualKeyCode(int32_t sdlKeycode);
+}  // namespace platform
