@@ -133,10 +133,14 @@ LoopSteps showLoopSteps() {
   return LoopSteps{peekMessage, dispatchMessage, drawFrame, updateTiming, pacedSwap, toggleWindow, closeWindow};
 }
 
+void startPacing(int refreshHz, bool swapIntervalAccepted) {
+  pacer = FramePacer(refreshHz);
+  pacer.reset(swapIntervalAccepted);
+}
+
 int runShow() {
   if (!openWindow("Kaikuranta", 640, 480, 32, fullscreen)) return 0;
-  pacer = FramePacer(platform::displayRefreshRate());
   initShow();
-  pacer.reset(swapIntervalAccepted);
+  startPacing(platform::displayRefreshRate(), swapIntervalAccepted);
   return runMainLoop(showLoopSteps());
 }

@@ -50,5 +50,8 @@ int runMainLoop(const LoopSteps& steps);
 // The show's own steps: the real queue, drawFrame, updateTiming, a paced swap, the F1 toggle.
 LoopSteps showLoopSteps();
 
+// Sets the pace the show's swap keeps when the swap itself does not wait for the display.
+void startPacing(int refreshHz, bool swapIntervalAccepted);
+
 // The whole program: open the window, initShow, the loop. Returns the exit status.
 int runShow();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -11,6 +12,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+namespace {
+
+// A forked helper closes every descriptor the test runner had open, but the one it needs.
+void closeInheritedFiles(int keep) {
+  for (int fd = 3; fd < 1024; ++fd) {
+    if (fd != keep) close(fd);
+  }
+}
+
+}  // namespace
 
 double nowSeconds() {
   timespec ts;
@@ -23,7 +35,10 @@ Xvfb::Xvfb(const std::string& screen) {
   if (pipe(fds) != 0) return;
   pid_ = fork();
   if (pid_ == 0) {
+    // The server must not outlive the test, nor hold the test runner's pipes open.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(fds[0]);
+    closeInheritedFiles(fds[1]);
     int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, 0);
     dup2(devnull, 1);
@@ -80,6 +95,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
   pid_ = fork();
   if (pid_ == 0) {
     setsid();
+    closeInheritedFiles(out);
     if (chdir(workingDir.c_str()) != 0) _exit(126);
     int devnull = open("/dev/null", O_RDONLY);
     dup2(devnull, 0);
