@@ -9,5 +9,6 @@ extern GLuint fontListBase;  // list of character n is fontListBase + (n - 32)
 void buildFont();
 
 // Formats printf-style into a 256-byte buffer (never past it) and draws it at the raster
-// position in the raster colour. A null format draws nothing.
+// position in the raster colour. A null format draws nothing; bytes outside 32..127 have no glyph
+// and neither draw nor move the raster position.
 void printText(const char* format, ...);

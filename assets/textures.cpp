@@ -1,3 +1,79 @@
 #include "assets/textures.h"
 
+#include <GL/glu.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "assets/jpeg_loader.h"
+
 GLuint textures[TEX_SLOT_COUNT];
+
+namespace {
+
+// The effects capture into and copy between these; their contents are always written earlier in
+// the frame that reads them, so they start without data.
+void defineRenderTarget(int slot, GLenum format) {
+  glBindTexture(GL_TEXTURE_2D, textures[slot]);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), 256, 256, 0, format, GL_UNSIGNED_BYTE, nullptr);
+}
+
+struct Picture {
+  int slot;
+  const char* path;
+};
+
+// Loaded in slot order; the render-target slots 4, 5 and 16 sit between them.
+constexpr Picture PICTURES[] = {
+    {TEX_SPIRAL, "data/spiralkeltainen.jpg"},
+    {TEX_FIGURE, "data/kasvot.jpg"},
+    {TEX_FIGURE_MASK, "data/maski.jpg"},
+    {TEX_METAL, "data/metalli.jpg"},
+    {TEX_STAR, "data/star.jpg"},
+    {TEX_SIDE_A, "data/mutsis.jpg"},
+    {TEX_SIDE_B, "data/tarrat.jpg"},
+    {TEX_SIDE_C, "data/kaiku.jpg"},
+    {TEX_SIDE_D, "data/scene.jpg"},
+    {TEX_SPECIAL_A, "data/vekkuli.jpg"},
+    {TEX_SPECIAL_B, "data/suck.jpg"},
+    {TEX_SPECIAL_C, "data/kurwa.jpg"},
+    {TEX_BUBBLE, "data/kupla.jpg"},
+    {TEX_BUBBLE_MASK, "data/kupla_maski.jpg"},
+};
+
+}  // namespace
+
+bool loadTextures() {
+  glGenTextures(TEX_SLOT_COUNT, textures);
+  defineRenderTarget(TEX_SURFACE_RT, GL_RGB);
+  defineRenderTarget(TEX_BLUR_RT, GL_RGB);
+  defineRenderTarget(TEX_CARD_RT, GL_RGBA);
+  for (const Picture& picture : PICTURES) loadTexture(textures, picture.path, picture.slot);
+  return true;
+}
+
+void loadTexture(GLuint* table, const char* path, int slot) {
+  RgbImage* image = decodeJpegFile(path);
+  if (!image) {
+    // The show cannot run without its pictures. std::exit still runs the exit handlers, so the
+    // desktop display mode comes back.
+    std::fprintf(stderr, "kaikuranta: cannot open %s: %s\n", path, std::strerror(errno));
+    std::exit(1);
+  }
+  glGenTextures(1, &table[slot]);
+  glBindTexture(GL_TEXTURE_2D, table[slot]);
+  // Picture rows are packed without padding, so any width reads correctly only byte-aligned.
+  GLint alignment = 4;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
+                    image->pixels);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  freeRgbImage(image);
+}

@@ -1,0 +1,64 @@
+#include "assets/bitmap_font.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/glyphs.h"
+
+GLuint fontListBase = 0;
+
+namespace {
+constexpr int FIRST_CHAR = 32;
+constexpr int CHAR_COUNT = 96;
+}  // namespace
+
+void buildFont() {
+  fontListBase = glGenLists(CHAR_COUNT);
+  // The show asks for a heavy sans face; whatever the system matches for it is drawn as is.
+  // Without any font the lists stay empty and text draws nothing.
+  std::vector<platform::GlyphBitmap> glyphs;
+  if (!platform::rasteriseGlyphs("Arial Black", 700, 35, FIRST_CHAR, CHAR_COUNT, &glyphs, nullptr)) {
+    return;
+  }
+  // glBitmap copies its rows into the list when compiled; they are packed to whole bytes.
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+  glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+  // Mesa refuses a null bitmap inside a list even when it is empty, so an empty glyph gets a
+  // byte that is never read.
+  static const GLubyte nothing = 0;
+  for (int i = 0; i < CHAR_COUNT; ++i) {
+    const platform::GlyphBitmap& glyph = glyphs[size_t(i)];
+    glNewList(fontListBase + GLuint(i), GL_COMPILE);
+    glBitmap(glyph.width, glyph.height, glyph.originX, glyph.originY, glyph.advance, 0,
+             glyph.rows.empty() ? &nothing : glyph.rows.data());
+    glEndList();
+  }
+  glPopClientAttrib();
+}
+
+void printText(const char* format, ...) {
+  if (!format) return;
+  char text[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  // Only codes 32..127 have lists of ours; any other byte would call whatever list happens to
+  // carry that name, so it is dropped and, as a missing glyph, neither draws nor moves.
+  size_t length = 0;
+  for (size_t i = 0; text[i] != '\0'; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= FIRST_CHAR && c < FIRST_CHAR + CHAR_COUNT) text[length++] = char(c);
+  }
+  text[length] = '\0';
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(fontListBase - FIRST_CHAR);
+  glCallLists(GLsizei(std::strlen(text)), GL_UNSIGNED_BYTE, text);
+  glPopAttrib();
+}
