@@ -38,7 +38,6 @@ void restoreDisplayAtExit() {
     }
   }
   SDL_ShowCursor(SDL_ENABLE);
-  if (videoUp) SDL_Quit();
 }
 
 void setPixelFormat() {
@@ -94,7 +93,7 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   int pressed = -1;
   if (SDL_ShowMessageBox(&box, &pressed) != 0) {
     // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fprintf(stderr, "kaikuranta: no message box (%s)\n%s: %s\n", SDL_GetError(), caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -299,7 +298,8 @@ bool pollEvent(Event* out) {
         return true;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        if (!windowById(e.key.windowID)) break;  // a window already closed
+        // Synthetic key events (and any sent while no window has focus) carry no window.
+        if (e.key.windowID != 0 && !windowById(e.key.windowID)) break;  // a window already closed
         const uint32_t vk = virtualKeyCode(e.key.keysym.sym);
         if (vk == 0) break;
         out->kind = e.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;

@@ -41,9 +41,11 @@ constexpr int kBufferFrames = 1024;
 SDL_AudioDeviceID device = 0;
 int outputRate = 44100;
 bool outputTried = false;
-std::vector<std::unique_ptr<SoundStream>> allStreams;  // streams live until the process ends
+// Streams live until the process ends, and past the static destructors: the audio thread may
+// still be reading one while the process exits.
+auto& allStreams = *new std::vector<std::unique_ptr<SoundStream>>;
 SoundStream* current = nullptr;                        // the one stream on channel 0
-std::mutex currentLock;
+auto& currentLock = *new std::mutex;
 
 void fillAudio(void*, Uint8* out, int len) {
   auto* dst = reinterpret_cast<int16_t*>(out);
