@@ -1,5 +1,6 @@
 #pragma once
-// One frame of the show, back to front, and the frame-wide fades. Owns sceneTime.
+// One frame of the show, back to front, and the frame-wide fades. Owns sceneTime; the only code
+// that reads the show clock. Reads the beat values of timing/. Program thread, context current.
 #include <cstdint>
 
 extern float sceneTime;  // show time of the current frame, sampled once per frame by drawFrame
@@ -7,7 +8,8 @@ extern float sceneTime;  // show time of the current frame, sampled once per fra
 // Draws one frame; false once the show clock has passed 154.5 s (nothing then drawn).
 bool drawFrame();
 
-// The fades as pure functions of show time and beat.
+// The fades as pure functions of show time and beat. glowAlpha goes below 0 after 148 s (GL
+// clamps it); figureApproach has no finite value at beat 0, when the figure is not drawn.
 double glowAlpha(double t);
 double starFade(double t);
 double figureApproach(int32_t beat);

@@ -1,6 +1,7 @@
 #pragma once
 // The eight messages, their schedule, the text card and the wobbling speech bubble.
-// Owns messageFade, currentMessage and bubbleUpper.
+// Owns messageFade, currentMessage and bubbleUpper; reads sceneTime and pulsePhase.
+// Program thread, context current.
 
 constexpr int MESSAGE_COUNT = 8;
 extern const char* const messages[MESSAGE_COUNT];

@@ -1,8 +1,10 @@
 #pragma once
-// The spiral, the masked figure and the beat pictures.
+// The spiral, the masked figure and the beat pictures. No state of their own: each reads
+// sceneTime and the beat values in the frame that calls it. Program thread, context current.
 #include <cstdint>
 
 void drawSpiral();
+// Flash alpha at show time t; negative in the first stretch of the long flash (acts as 0).
 float spiralFlash(float t);
 void drawFigure(float z);
 void drawSideImage(int slot, float x);

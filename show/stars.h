@@ -1,5 +1,6 @@
 #pragma once
-// The field of 100 star sprites streaming outward from the centre.
+// The field of 100 star sprites streaming outward from the centre. Owns stars, seeded once;
+// everything else is worked out per frame from sceneTime and the beat values. Program thread.
 #include <cstdint>
 
 struct Star {
