@@ -51,6 +51,12 @@ double figureApproach(int32_t beat) {
   return -40.0 / double(beat + beat) + 1.0;
 }
 
+bool skipFrame() {
+  if (showClock.seconds() > SHOW_END_SECONDS) return false;
+  sceneTime = float(showClock.seconds());
+  return true;
+}
+
 bool drawFrame() {
   // The bubble's defaults for this frame, then a clean buffer for the message card.
   resetMessageState();

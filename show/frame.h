@@ -8,6 +8,11 @@ extern float sceneTime;  // show time of the current frame, sampled once per fra
 // Draws one frame; false once the show clock has passed 154.5 s (nothing then drawn).
 bool drawFrame();
 
+// What a frame leaves behind without drawing it: the end test and the new sceneTime. A frame
+// drawn after skipped ones is the same as one drawn after drawing them all, since no frame
+// depends on an earlier picture. False once the show is over.
+bool skipFrame();
+
 // The fades as pure functions of show time and beat. glowAlpha goes below 0 after 148 s (GL
 // clamps it); figureApproach has no finite value at beat 0, when the figure is not drawn.
 double glowAlpha(double t);

@@ -15,11 +15,20 @@ bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>&
     return false;
   }
   png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+  // A frame is opaque on screen whatever its alpha channel holds after the blending, so the
+  // file keeps the colours only.
+  png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
+  std::vector<png_byte> row(size_t(w) * 3);
   for (int y = h - 1; y >= 0; --y) {
-    png_write_row(png, const_cast<png_bytep>(&rgba[size_t(y) * size_t(w) * 4]));
+    const uint8_t* src = &rgba[size_t(y) * size_t(w) * 4];
+    for (int x = 0; x < w; ++x) {
+      row[size_t(x) * 3] = src[x * 4];
+      row[size_t(x) * 3 + 1] = src[x * 4 + 1];
+      row[size_t(x) * 3 + 2] = src[x * 4 + 2];
+    }
+    png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);

@@ -1,5 +1,6 @@
 #pragma once
-// Writing frames as PNG files: RGBA rows as GL reads them (bottom row first), stored top row first.
+// Writing frames as PNG files: RGBA rows as GL reads them (bottom row first), stored top row
+// first as opaque RGB.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,0 +1,78 @@
+#include "tools/render/offline_renderer.h"
+
+#include <GL/gl.h>
+#include <sys/stat.h>
+
+#include "app/init_show.h"
+#include "app/window.h"
+#include "platform/clock.h"
+#include "platform/headless_gl.h"
+#include "show/frame.h"
+#include "timing/beat_timing.h"
+
+const char* const SHOW_DATA_FILES[15] = {
+    "data/spiralkeltainen.jpg", "data/kasvot.jpg",  "data/maski.jpg",   "data/metalli.jpg",
+    "data/star.jpg",            "data/mutsis.jpg",  "data/tarrat.jpg",  "data/kaiku.jpg",
+    "data/scene.jpg",           "data/vekkuli.jpg", "data/suck.jpg",    "data/kurwa.jpg",
+    "data/kupla.jpg",           "data/kupla_maski.jpg", "data/diskolumi2.mp3"};
+
+bool OfflineRenderer::start(int fps, std::string* error) {
+  if (fps < 1 || fps > 1000) {
+    *error = "frames per second must be between 1 and 1000";
+    return false;
+  }
+  for (const char* path : SHOW_DATA_FILES) {
+    struct stat st;
+    if (stat(path, &st) != 0) {
+      *error = std::string("missing data file ") + path + " (run from the folder that holds data/)";
+      return false;
+    }
+  }
+  fps_ = fps;
+  // The clock is replayed before anything reads it: the music then follows it too.
+  platform::useSimulatedClock(true, 0);
+  if (!platform::openHeadlessGl(640, 480, error)) return false;
+  // The GL state the show's window starts with: its projection and initial settings.
+  setProjection(640, 480);
+  initGLState();
+  initShow();
+  return true;
+}
+
+int64_t OfflineRenderer::passAt(double seconds) const {
+  return int64_t(seconds * fps_ + 0.5);
+}
+
+bool OfflineRenderer::runPass(bool draw, std::vector<uint8_t>* rgba) {
+  platform::setSimulatedTime(uint32_t(pass_ * 1000 / fps_));
+  ++pass_;
+  if (!draw) {
+    if (!skipFrame()) ended_ = true;
+  } else {
+    const uint64_t start = platform::monotonicMicros();
+    if (!drawFrame()) {
+      ended_ = true;
+    } else {
+      // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
+      if (rgba) {
+        rgba->resize(size_t(640) * 480 * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+      }
+      glFinish();
+      frameMillis_.push_back(double(platform::monotonicMicros() - start) / 1000.0);
+    }
+  }
+  if (ended_) return false;
+  updateTiming();
+  return true;
+}
+
+bool OfflineRenderer::runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba) {
+  if (ended_ || pass < pass_) return false;
+  while (pass_ < pass) {
+    if (!runPass(drawEveryPass, nullptr)) return false;
+  }
+  return runPass(true, rgba);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The show on a replayed clock: the real start-up and the real frame and timing code in a
+// headless 640x480 GL context, pass k of the loop at show time floor(k x 1000 / fps) ms, the
+// music position following the same clock. The same arguments always give the same frames.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class OfflineRenderer {
+ public:
+  // Checks the data files, opens the context, runs the show's start-up at time 0.
+  bool start(int fps, std::string* error);
+
+  int fps() const { return fps_; }
+  int64_t nextPass() const { return pass_; }
+  bool ended() const { return ended_; }
+  // The pass drawn at `seconds` of show time.
+  int64_t passAt(double seconds) const;
+
+  // Runs passes until `pass` has run; passes before it only advance the show's state unless
+  // `drawEveryPass`. The frame of `pass` is drawn and its RGBA rows (bottom row first) go to
+  // `rgba`. False when the show ended first (or `pass` already ran).
+  bool runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba);
+
+  // Milliseconds each drawn frame took, with the GL work finished.
+  const std::vector<double>& frameMillis() const { return frameMillis_; }
+
+ private:
+  bool runPass(bool draw, std::vector<uint8_t>* rgba);
+
+  int fps_ = 60;
+  int64_t pass_ = 0;
+  bool ended_ = false;
+  std::vector<double> frameMillis_;
+};
+
+// The files the show reads from data/.
+extern const char* const SHOW_DATA_FILES[15];

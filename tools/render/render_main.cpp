@@ -1,0 +1,169 @@
+// kaikuranta-render: frames of the show as PNG files, or the whole show as a video.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/png_file.h"
+#include "tools/render/offline_renderer.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: kaikuranta-render [--fps N] [--at SECONDS ... --out DIR] [--video FILE]\n"
+    "Renders the show on a replayed clock, from the folder that holds data/.\n"
+    "  --fps N         passes of the loop per second of show time (default 60)\n"
+    "  --at SECONDS    write the frame drawn at that show time as DIR/NNNNNN.png, NNNNNN being\n"
+    "                  the pass number; may be given more than once\n"
+    "  --out DIR       the folder for --at frames (created if missing)\n"
+    "  --video FILE    the whole show with its soundtrack, encoded by ffmpeg\n"
+    "  --help          this text\n";
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "kaikuranta-render: %s\n", message.c_str());
+  return 2;
+}
+
+bool parseNumber(const char* text, double* value) {
+  char* end = nullptr;
+  errno = 0;
+  *value = std::strtod(text, &end);
+  return errno == 0 && end != text && *end == '\0' && std::isfinite(*value);
+}
+
+bool onPath(const char* program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string dirs = path;
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string candidate = dirs.substr(start, end - start) + "/" + program;
+    if (end > start && access(candidate.c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string shellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+void progress(int64_t pass, int64_t total) {
+  const int width = 40;
+  const int filled = int(std::min<int64_t>(width, pass * width / std::max<int64_t>(total, 1)));
+  std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(size_t(filled), '#').c_str(),
+               std::string(size_t(width - filled), ' ').c_str(), int(pass * 100 / std::max<int64_t>(total, 1)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int fps = 60;
+  std::vector<double> at;
+  std::string outDir, video;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--fps" && hasValue) {
+      double v;
+      if (!parseNumber(argv[++i], &v) || v != std::floor(v) || v < 1 || v > 1000)
+        return fail(std::string("--fps wants a whole number from 1 to 1000, not ") + argv[i]);
+      fps = int(v);
+    } else if (arg == "--at" && hasValue) {
+      double v;
+      if (!parseNumber(argv[++i], &v) || v < 0)
+        return fail(std::string("--at wants a show time in seconds, not ") + argv[i]);
+      at.push_back(v);
+    } else if (arg == "--out" && hasValue) {
+      outDir = argv[++i];
+    } else if (arg == "--video" && hasValue) {
+      video = argv[++i];
+    } else {
+      std::fputs(kUsage, stderr);
+      return fail(hasValue || arg.rfind("--", 0) != 0 ? "unknown argument " + arg : arg + " wants a value");
+    }
+  }
+  if (at.empty() && video.empty()) {
+    std::fputs(kUsage, stderr);
+    return fail("nothing to do: give --at or --video");
+  }
+  if (!at.empty() && outDir.empty()) return fail("--at needs --out DIR");
+  if (!video.empty() && !onPath("ffmpeg"))
+    return fail("--video needs the ffmpeg program, which is not installed (apt-get install ffmpeg)");
+  if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
+    return fail("cannot create " + outDir + ": " + std::strerror(errno));
+
+  OfflineRenderer renderer;
+  std::string error;
+  if (!renderer.start(fps, &error)) return fail(error);
+
+  std::vector<uint8_t> rgba;
+  int status = 0;
+  if (!at.empty()) {
+    std::vector<int64_t> passes;
+    for (double s : at) passes.push_back(renderer.passAt(s));
+    std::sort(passes.begin(), passes.end());
+    passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
+    for (int64_t pass : passes) {
+      if (!renderer.runTo(pass, false, &rgba)) {
+        std::fprintf(stderr, "kaikuranta-render: the show ends before pass %lld\n", (long long)pass);
+        status = 1;
+        break;
+      }
+      char name[32];
+      std::snprintf(name, sizeof name, "/%06lld.png", (long long)pass);
+      if (!writePng(outDir + name, 640, 480, rgba)) {
+        status = fail("cannot write " + outDir + name);
+        break;
+      }
+    }
+  }
+
+  if (status == 0 && !video.empty()) {
+    const std::string command =
+        "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgba -s 640x480 -r " + std::to_string(fps) +
+        " -i - -i data/diskolumi2.mp3 -vf vflip -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 192k"
+        " -shortest " + shellQuote(video);
+    FILE* pipe = popen(command.c_str(), "w");
+    if (!pipe) return fail("cannot start ffmpeg");
+    // The show ends by itself at 154.5 s; the bar counts towards that.
+    const int64_t total = renderer.passAt(154.5) + 1;
+    int64_t next = renderer.nextPass();
+    while (renderer.runTo(next, false, &rgba)) {
+      if (std::fwrite(rgba.data(), 1, rgba.size(), pipe) != rgba.size()) {
+        status = fail("ffmpeg stopped taking frames");
+        break;
+      }
+      if (next % 30 == 0) progress(next, total);
+      next = renderer.nextPass();
+    }
+    progress(total, total);
+    std::fputc('\n', stderr);
+    if (pclose(pipe) != 0 && status == 0) status = fail("ffmpeg could not encode " + video);
+  }
+
+  std::vector<double> ms = renderer.frameMillis();
+  if (!ms.empty()) {
+    double sum = 0;
+    for (double m : ms) sum += m;
+    std::sort(ms.begin(), ms.end());
+    const double p95 = ms[std::min(ms.size() - 1, size_t(std::ceil(0.95 * double(ms.size()))) - 1)];
+    std::fprintf(stderr, "drew %zu frames: mean %.2f ms, 95th percentile %.2f ms per frame\n", ms.size(),
+                 sum / double(ms.size()), p95);
+  }
+  return status;
+}
