@@ -126,3 +126,23 @@ TEST_F(ShowWindowTest, WithoutThe640x480ModeNoClosesTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole show, start to finish, with a silent audio device: it ends by itself once its
+// clock passes 154.5 s.
+TEST_F(ShowWindowTest, PlaysTheWholeShowAndEndsByItself) {
+  start("640x480x24");
+  const unsigned long w = x_->waitForWindow("Kaikuranta", 30);
+  ASSERT_NE(w, 0u) << show_->output();
+  ASSERT_TRUE(x_->waitForPicture(w, 30)) << show_->output();
+  const double playing = nowSeconds();
+  const int status = ended(200);
+  const double played = nowSeconds() - playing;
+  EXPECT_EQ(status, 0) << show_->output();
+  // The first picture appears within a second of show time 0; the end follows 154.5 s later.
+  EXPECT_GT(played, 152.5);
+  EXPECT_LT(played, 160.0);
+}
+
+}  // namespace

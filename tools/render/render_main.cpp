@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
       video = argv[++i];
     } else {
       std::fputs(kUsage, stderr);
-      return fail(hasValue || arg.rfind("--", 0) != 0 ? "unknown argument " + arg : arg + " wants a value");
+      const bool known = arg == "--fps" || arg == "--at" || arg == "--out" || arg == "--video";
+      return fail(known ? arg + " wants a value" : "unknown argument " + arg);
     }
   }
   if (at.empty() && video.empty()) {
