@@ -10,18 +10,20 @@
 #include "show/frame.h"
 #include "timing/beat_timing.h"
 
-// The texts are passed to printText as its format, so none may hold a '%'.
+// Each text is sized for its window: with the show's font the last words leave the card while
+// the bubble closes, not before. They are passed to printText as its format, so none holds a '%'.
 const char* const messages[MESSAGE_COUNT] = {
-    "Hello Kuurapiha! Here is Kaikuranta, a little show by Tuulikello: Vinha, Helle and Rusko.",
-    "We made this light-hearted show for fun in one sleepless night before today's big compo.",
-    "Kaikuranta invites you to Hiekkalinna 2025, a three-day demoparty by the lake, 1-3 August: "
-    "the biggest party in the land this year!",
-    "Every visitor gets a free pair of party sunglasses, just like the shades our figure wears! "
-    "The sound system in the hall is big enough to make waves on the lake, and the competitions "
-    "will be ones to talk about for years.",
-    "Learn more at www.hiekkalinna.example - see you there. Welcome!",
-    "Greets:Kvark,Ruse,Visp,Lumo,Kaju,Paju,Lepa,Sirk,Vana,Orvo,Taku,Hiki,Mutu,Piko,Raju,Suvi,"
-    "Tupa,Ulpu,Veke,Jyry,Nupu",
+    "Hello, KUURAPIHA! This is KAIKURANTA, a small show by TUULIKELLO: Vinha, Helle and "
+    "Rusko.",
+    "We made this SILLY show for fun, in ONE SLEEPLESS night before today's big PARTY COMPO!!",
+    "HIEKKALINNA 2027 is a three-day DEMOPARTY by the lake, 6-8 August 2027 - the BIGGEST "
+    "and warmest party in the whole land this year!",
+    "EVERY VISITOR gets a free pair of party SUNGLASSES, just like the ones our friend here "
+    "wears! The big sound system in the main hall will make waves on the lake, and the "
+    "competitions will be ones to talk about for years.",
+    "More at www.hiekkalinna.example - SEE YOU AT THE LAKE. WELCOME!",
+    "GREETS:KVARK,RUSE,VISP,LUMO,KAJU,PAJU,LEPA,SIRK,VANA,ORVO,TAKU,HIKI,MOWA,PIKO,RAJU,SUVI,"
+    "TUPA,ULPU,VEKE,JYRY,NUPU",
     "And remember...",
     "KVARK SNORES!",
 };
