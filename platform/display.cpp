@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/gl_attributes.h"
+
 namespace platform {
 
 struct Window {
@@ -40,16 +42,6 @@ void restoreDisplayAtExit() {
   SDL_ShowCursor(SDL_ENABLE);
 }
 
-void setPixelFormat() {
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-}
-
 bool findExactMode(int width, int height, SDL_DisplayMode* found) {
   const int count = SDL_GetNumDisplayModes(0);
   for (int i = 0; i < count; ++i) {
@@ -71,6 +63,16 @@ Window* windowById(uint32_t id) {
 }
 
 }  // namespace
+
+void requestShowPixelFormat() {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+}
 
 MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
                          MessageIcon icon) {
@@ -135,7 +137,7 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
     if (why) *why = "video not started";
     return nullptr;
   }
-  setPixelFormat();
+  requestShowPixelFormat();
   SDL_DisplayMode mode{};
   if (fullscreen && !findExactMode(width, height, &mode)) {
     if (why) *why = "the display offers no such mode";
@@ -211,7 +213,7 @@ GlContext* contextCreate(Window* w, std::string* why) {
     if (why) *why = "no window";
     return nullptr;
   }
-  setPixelFormat();
+  requestShowPixelFormat();
   // The keeper context holds the show's textures and display lists for the life of the process;
   // every window's context shares them, so a fullscreen toggle keeps every picture and glyph.
   if (!keeperContext) {

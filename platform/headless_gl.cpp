@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/gl_attributes.h"
+
 namespace platform {
 namespace {
 SDL_Window* window = nullptr;
@@ -15,13 +17,7 @@ bool openHeadlessGl(int width, int height, std::string* error) {
     if (error) *error = SDL_GetError();
     return false;
   }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  requestShowPixelFormat();
   window = SDL_CreateWindow("headless", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (!window) {
     if (error) *error = SDL_GetError();
