@@ -95,7 +95,7 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   int pressed = -1;
   if (SDL_ShowMessageBox(&box, &pressed) != 0) {
     // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "kaikuranta: no message box (%s)\n%s: %s\n", SDL_GetError(), caption, text);
+    std::fprintf(stderr, "%s: %s\n", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;

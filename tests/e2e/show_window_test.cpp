@@ -2,19 +2,17 @@
 // key presses and close requests as a viewer would.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "tests/e2e/x_display.h"
+#include "tests/support/build_paths.h"
 #include "tests/support/xvfb.h"
 
 namespace {
-
-std::string buildDir() {
-  const char* dir = std::getenv("KK_BINARY_DIR");
-  return dir ? dir : ".";
-}
 
 class ShowWindowTest : public ::testing::Test {
  protected:
@@ -25,7 +23,7 @@ class ShowWindowTest : public ::testing::Test {
     x_ = std::make_unique<XDisplay>();
     ASSERT_TRUE(x_->ok());
     show_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{buildDir() + "/kaikuranta"}, buildDir(),
+        std::vector<std::string>{buildDirectory() + "/kaikuranta"}, buildDirectory(),
         std::map<std::string, std::string>{{"DISPLAY", xvfb_->display()}, {"SDL_AUDIODRIVER", "dummy"}});
     ASSERT_TRUE(show_->started());
   }
@@ -81,6 +79,7 @@ TEST_F(ShowWindowTest, F1SwitchesToAWindowAndBackAndACloseRequestEndsIt) {
   EXPECT_EQ(width, 640);
   EXPECT_EQ(height, 480);
   EXPECT_FALSE(x_->viewable(first));
+  ASSERT_TRUE(x_->waitForPicture(windowed, 10)) << show_->output();
 
   XDisplay::press(windowed, "F1");
   unsigned long again = 0;
@@ -88,7 +87,7 @@ TEST_F(ShowWindowTest, F1SwitchesToAWindowAndBackAndACloseRequestEndsIt) {
     again = x_->waitForWindow("Rovora", 0);
   }
   ASSERT_NE(again, 0u);
-  EXPECT_NE(again, windowed);
+  EXPECT_NE(again, windowed) << show_->output();
   EXPECT_TRUE(x_->waitForCursorHidden(true, 5));
   ASSERT_TRUE(show_->running()) << show_->output();
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/support/build_paths.h"
 #include "tools/png_file.h"
 
 std::vector<uint8_t> sphereMapPicture() {
@@ -21,8 +22,7 @@ std::vector<uint8_t> sphereMapPicture() {
 }
 
 bool writeFxPicture(const std::string& name, int w, int h, const std::vector<uint8_t>& rgba) {
-  const char* root = std::getenv("KK_BINARY_DIR");
-  const std::filesystem::path dir = std::filesystem::path(root ? root : ".") / "test_output" / "fx";
+  const std::filesystem::path dir = std::filesystem::path(buildDirectory()) / "test_output" / "fx";
   std::error_code error;
   std::filesystem::create_directories(dir, error);
   return writePng((dir / name).string(), w, h, rgba);

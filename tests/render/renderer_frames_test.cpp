@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/build_paths.h"
 #include "tests/support/xvfb.h"
 #include "tools/png_file.h"
 #include "tools/render/offline_renderer.h"
 
 namespace {
-
-std::string buildDir() {
-  const char* dir = std::getenv("KK_BINARY_DIR");
-  return dir ? dir : ".";
-}
 
 struct Frame {
   std::vector<uint8_t> rgba;  // bottom row first
@@ -70,7 +66,7 @@ std::string readFile(const std::string& path) {
 // The renderer program, run from the build folder; returns its exit status.
 int runRenderer(const std::vector<std::string>& args, const std::string& workingDir, std::string* output,
                 const std::map<std::string, std::string>& env = {}) {
-  std::vector<std::string> argv = {buildDir() + "/tools/render/kaikuranta-render"};
+  std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render"};
   argv.insert(argv.end(), args.begin(), args.end());
   ChildProcess child(argv, workingDir, env);
   int status = -1;
@@ -90,9 +86,9 @@ TEST(RendererFrames, SeekingDrawsTheFrameThatDrawingEveryPassDraws) {
   ASSERT_NE(mkdtemp(dir), nullptr);
   const std::string a = std::string(dir) + "/a", b = std::string(dir) + "/b";
   std::string out;
-  ASSERT_EQ(runRenderer({"--at", "2.5", "--at", "0.5", "--out", a}, buildDir(), &out), 0) << out;
+  ASSERT_EQ(runRenderer({"--at", "2.5", "--at", "0.5", "--out", a}, buildDirectory(), &out), 0) << out;
   EXPECT_NE(out.find("drew 2 frames"), std::string::npos) << out;
-  ASSERT_EQ(runRenderer({"--fps", "60", "--at", "0.5", "--out", b}, buildDir(), &out), 0) << out;
+  ASSERT_EQ(runRenderer({"--fps", "60", "--at", "0.5", "--out", b}, buildDirectory(), &out), 0) << out;
   const std::string seeked = readFile(a + "/000030.png");
   ASSERT_FALSE(seeked.empty());
   EXPECT_EQ(seeked, readFile(b + "/000030.png")) << "two renders of pass 30 differ";
@@ -149,14 +145,14 @@ TEST(RendererFrames, TheShowAsAViewerSeesIt) {
 
 TEST(RendererProgram, RefusesWhatItCannotDo) {
   std::string out;
-  EXPECT_EQ(runRenderer({"--help"}, buildDir(), &out), 0);
+  EXPECT_EQ(runRenderer({"--help"}, buildDirectory(), &out), 0);
   EXPECT_NE(out.find("--video"), std::string::npos);
 
-  EXPECT_NE(runRenderer({"--frobnicate"}, buildDir(), &out), 0);
+  EXPECT_NE(runRenderer({"--frobnicate"}, buildDirectory(), &out), 0);
   EXPECT_NE(out.find("unknown argument --frobnicate"), std::string::npos) << out;
-  EXPECT_NE(runRenderer({"--fps", "sixty", "--at", "1", "--out", "/tmp"}, buildDir(), &out), 0);
+  EXPECT_NE(runRenderer({"--fps", "sixty", "--at", "1", "--out", "/tmp"}, buildDirectory(), &out), 0);
   EXPECT_NE(out.find("--fps"), std::string::npos) << out;
-  EXPECT_NE(runRenderer({"--at", "1"}, buildDir(), &out), 0);
+  EXPECT_NE(runRenderer({"--at", "1"}, buildDirectory(), &out), 0);
   EXPECT_NE(out.find("--out"), std::string::npos) << out;
 
   // Away from data/, the missing files are named.
@@ -164,7 +160,7 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
   EXPECT_NE(out.find("missing data file data/"), std::string::npos) << out;
 
   // No ffmpeg on the path: a clear word before any work is done.
-  EXPECT_NE(runRenderer({"--video", "/tmp/kk.mp4"}, buildDir(), &out, {{"PATH", "/nonexistent"}}), 0);
+  EXPECT_NE(runRenderer({"--video", "/tmp/kk.mp4"}, buildDirectory(), &out, {{"PATH", "/nonexistent"}}), 0);
   EXPECT_NE(out.find("ffmpeg"), std::string::npos) << out;
 }
 
