@@ -59,9 +59,4 @@ TEST(FramePacer, SlowFramesAreNotFollowedByABurst) {
   EXPECT_LE(sleep, 16667u);
 }
 
-TEST(FramePacer, UnknownRefreshMeansSixtyHertz) {
-  EXPECT_EQ(FramePacer(0).periodMicros(), 16666u);
-  EXPECT_EQ(FramePacer(75).periodMicros(), 13333u);
-}
-
 }  // namespace

@@ -40,17 +40,4 @@ TEST(WindowProcedure, KeysActivationAndQuitRequests) {
   }
 }
 
-TEST(WindowProcedure, PlatformEventsBecomeTheirMessages) {
-  using platform::Event;
-  using platform::EventKind;
-  EXPECT_EQ(translateEvent(Event{EventKind::KeyDown, 27}).message, WM_KEYDOWN);
-  EXPECT_EQ(translateEvent(Event{EventKind::KeyDown, 27}).wParam, 27u);
-  EXPECT_EQ(translateEvent(Event{EventKind::KeyUp, 112}).message, WM_KEYUP);
-  EXPECT_EQ(translateEvent(Event{EventKind::Close, 0}).message, WM_CLOSE);
-  EXPECT_EQ(translateEvent(Event{EventKind::SysCommand, 0}).message, WM_SYSCOMMAND);
-  const Msg activate = translateEvent(Event{EventKind::Activate, 0x10000u});
-  EXPECT_EQ(activate.message, WM_ACTIVATE);
-  EXPECT_EQ(activate.wParam, 0x10000u);
-}
-
 }  // namespace

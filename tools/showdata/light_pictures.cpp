@@ -68,13 +68,16 @@ Picture drawSpiral() {
 
 Picture drawMetal() {
   // A mirrored ball photographed from in front: each point of the disc shows the direction its
-  // surface reflects the view into: sky above, a bright horizon, a dark chequered floor below.
-  // Outside the disc the rim's colours carry on, so the whole square is usable.
+  // surface reflects the view into: sky, a bright horizon, a dark chequered floor. GL's sphere
+  // map reads upward reflections from the bottom rows of the picture, so the sky is stored at
+  // the bottom. Outside the disc the rim's colours carry on, so the whole square is usable.
+  // The ball is dark chrome: the show adds nine copies of the blurred surface at half strength,
+  // so the metal has to be dim for the glow to keep its shapes instead of burning out.
   const Rgb zenith{0.10, 0.26, 0.72}, skyLow{0.72, 0.84, 1.0}, horizon{1.0, 1.0, 1.0};
   const Rgb floorNear{0.36, 0.33, 0.32}, floorFar{0.10, 0.09, 0.10};
   const double sunX = 0.45, sunY = 0.62, sunZ = 0.64;
   return shadePixels(512, 2, [&](double px, double py) {
-    double u = 2.0 * px - 1.0, v = 1.0 - 2.0 * py;
+    double u = 2.0 * px - 1.0, v = 2.0 * py - 1.0;
     const double d = u * u + v * v;
     if (d > 0.999) {
       const double s = std::sqrt(0.999 / d);
@@ -101,7 +104,7 @@ Picture drawMetal() {
     }
     c = c + horizon * (0.8 * std::exp(-(ry * ry) / 0.0012));
     // Chrome darkens towards the rim of the ball, where the reflection grazes.
-    return c * (0.55 + 0.45 * std::pow(nz, 0.35));
+    return c * (0.32 * (0.55 + 0.45 * std::pow(nz, 0.35)));
   });
 }
 
