@@ -9,13 +9,13 @@
 
 namespace {
 
-struct PictureSpec {
+struct PictureFacts {
   const char* name;
   int size;
   bool addedOnBlack;  // drawn additively, so its edges must be black
 };
 
-const std::vector<PictureSpec> PICTURES = {
+const std::vector<PictureFacts> PICTURES = {
     {"spiralkeltainen.jpg", 512, false}, {"kasvot.jpg", 512, true},  {"maski.jpg", 512, false},
     {"metalli.jpg", 512, false},         {"star.jpg", 256, true},    {"mutsis.jpg", 256, true},
     {"tarrat.jpg", 256, true},           {"kaiku.jpg", 256, true},   {"scene.jpg", 256, true},
@@ -74,12 +74,12 @@ double fractionOf(const DecodedJpeg& p, double x0, double y0, double x1, double 
 }  // namespace
 
 TEST(Pictures, EveryPictureIsABaselineRgbJpegOfItsSize) {
-  for (const PictureSpec& spec : PICTURES) {
-    SCOPED_TRACE(spec.name);
-    const DecodedJpeg p = load(spec.name);
+  for (const PictureFacts& picture : PICTURES) {
+    SCOPED_TRACE(picture.name);
+    const DecodedJpeg p = load(picture.name);
     EXPECT_EQ(p.components, 3);
-    EXPECT_EQ(p.width, spec.size);
-    EXPECT_EQ(p.height, spec.size);
+    EXPECT_EQ(p.width, picture.size);
+    EXPECT_EQ(p.height, picture.size);
     EXPECT_FALSE(p.progressive);
     // Something is drawn: not one flat colour.
     double sum = 0.0, squares = 0.0;
@@ -96,10 +96,10 @@ TEST(Pictures, EveryPictureIsABaselineRgbJpegOfItsSize) {
 
 TEST(Pictures, AddedPicturesAreBlackAlongTheirEdges) {
   // A lit border would show the square outline of the sprite on screen.
-  for (const PictureSpec& spec : PICTURES) {
-    if (!spec.addedOnBlack) continue;
-    SCOPED_TRACE(spec.name);
-    const DecodedJpeg p = load(spec.name);
+  for (const PictureFacts& picture : PICTURES) {
+    if (!picture.addedOnBlack) continue;
+    SCOPED_TRACE(picture.name);
+    const DecodedJpeg p = load(picture.name);
     for (int i = 0; i < p.width; ++i) {
       for (int edge = 0; edge < 2; ++edge) {
         const int far = p.width - 1 - edge;
