@@ -1,26 +1,69 @@
 #pragma once
-// Test pictures made on the spot with libjpeg's compressor, so every decoding test uses a real
-// JPEG file whose contents it knows.
-#include <cstdint>
-#include <initializer_list>
+// Test pictures made on the spot with libjpeg's compressor. They are smooth gradients, so JPEG
+// keeps every pixel close and a misplaced row, column or channel stands out at once.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-struct TestPicture {
-  int width = 0;
-  int height = 0;
-  int components = 3;          // 1 grey, 3 RGB, 4 CMYK
-  std::vector<uint8_t> bytes;  // top row first, rows packed
+// Channel `ch` at (u, v) in [0,1]: red follows x, green follows y (top row 0), blue is flat;
+// grey mixes both so that either way of turning the picture shows.
+inline int shade(int components, int ch, double u, double v) {
+  if (components == 1) return int(180 * u + 75 * v);
+  return ch == 0 ? int(255 * u) : ch == 1 ? int(255 * v) : 64;
+}
 
-  TestPicture(int w, int h, int c = 3) : width(w), height(h), components(c), bytes(size_t(w) * h * c) {}
-  uint8_t* at(int x, int y) { return &bytes[(size_t(y) * width + x) * components]; }
-  void fill(int x0, int y0, int x1, int y1, std::initializer_list<uint8_t> value);  // [x0,x1) x [y0,y1)
+// Largest difference between the first `rows` rows of a picture (top row first, rows packed,
+// `step` bytes a pixel, red first) and the w x h gradient it was made from.
+inline int worstError(const uint8_t* pixels, int w, int h, int step, int components, int rows) {
+  int worst = 0;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < w * 3; ++x) {
+      const int want = shade(components, x % 3, x / 3 / (w - 1.0), y / (h - 1.0));
+      worst = std::max(worst, std::abs(pixels[(size_t(y) * size_t(w) + size_t(x / 3)) * size_t(step) + size_t(x % 3)] - want));
+    }
+  }
+  return worst;
+}
+
+// A file of this process in the temporary folder, gone with its TempFile.
+struct TempFile {
+  explicit TempFile(const char* name) : path(testing::TempDir() + "kk-" + std::to_string(getpid()) + "-" + name) {}
+  ~TempFile() { std::remove(path.c_str()); }
+  std::string path;
 };
 
-// Writes `picture` as a JPEG file; false on failure.
-bool writeJpeg(const std::string& path, const TestPicture& picture, bool progressive = false,
-               int quality = 95);
-
-// A colour picture in four flat quadrants: red top left, green top right, blue bottom left,
-// white bottom right.
-TestPicture quadrantPicture(int w, int h);
+// Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
+inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = JDIMENSION(w);
+  info.image_height = JDIMENSION(h);
+  info.input_components = components;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 95, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(size_t(w) * size_t(components));
+  JSAMPROW rows[] = {row.data()};
+  for (int y = 0; y < h; ++y) {
+    for (size_t i = 0; i < row.size(); ++i) {
+      row[i] = JSAMPLE(shade(components, int(i) % components, int(i) / components / (w - 1.0), y / (h - 1.0)));
+    }
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
+}
