@@ -1,114 +1,100 @@
-// The order of one loop pass, run against steps that write down what happened.
+// The window procedure's message table, and the order of one loop pass run against steps that
+// write down what happened.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <deque>
 #include <string>
-#include <vector>
 
 #include "app/main_loop.h"
 
 namespace {
 
-std::vector<std::string> trail;
-std::deque<Msg> queue;
-int framesLeft = 0;                 // drawFrame reports the end of the show when this runs out
-std::vector<uint32_t> keysOnFrame;  // keys pressed while the frame of the given pass is drawn
-bool reopenWorks = true;
+TEST(WindowProcedure, KeysActivationAndQuitRequests) {
+  windowProc(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
+  windowProc(nullptr, WM_KEYDOWN, VK_F1, 0);
+  windowProc(nullptr, WM_KEYUP, VK_ESCAPE, 0);
+  EXPECT_FALSE(keys[VK_ESCAPE]);
+  EXPECT_TRUE(keys[VK_F1]);
+  // ASan watches that no key message writes outside the 256 flags.
+  windowProc(nullptr, WM_KEYDOWN, 256, 0);
+  windowProc(nullptr, WM_KEYUP, 0xFFFFFFFFu, 0);
 
-// The test's messages first, then the real queue (which holds a posted quit).
+  // Only a minimised window (high word set) is inactive; losing focus alone keeps drawing.
+  for (uint32_t wParam : {0x10000u, 0u, 0x10001u, 1u}) {
+    windowProc(nullptr, WM_ACTIVATE, wParam, 0);
+    EXPECT_EQ(active, wParam < 0x10000u) << wParam;
+  }
+  // Closing and every system command post a quit with code 0, which the queue hands out first.
+  for (uint32_t message : {WM_CLOSE, WM_SYSCOMMAND}) {
+    windowProc(nullptr, message, 0xF030u, 0);
+    Msg msg;
+    ASSERT_TRUE(peekMessage(&msg));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 0u);
+  }
+}
+
+struct Script {
+  std::deque<Msg> queue;  // handed out before the real queue, which holds a posted quit
+  int framesLeft;         // drawFrame ends the show when it runs out
+  int escapeAfterSwap;
+  bool reopenWorks;
+  const char* trail;
+} script;
+std::string trail;
+int swaps;
+
 bool peek(Msg* m) {
-  if (queue.empty()) return peekMessage(m);
-  *m = queue.front();
-  queue.pop_front();
+  if (script.queue.empty()) return peekMessage(m);
+  *m = script.queue.front();
+  script.queue.pop_front();
   return true;
 }
 void dispatch(const Msg& m) {
-  trail.push_back("dispatch " + std::to_string(m.message));
+  trail += "msg" + std::to_string(m.message) + " ";
   windowProc(nullptr, m.message, m.wParam, 0);
 }
 bool draw() {
-  trail.push_back("draw");
-  size_t pass = size_t(std::count(trail.begin(), trail.end(), "draw"));
-  if (pass <= keysOnFrame.size() && keysOnFrame[pass - 1] != 0) keys[keysOnFrame[pass - 1]] = true;
-  return framesLeft-- > 0;
+  trail += "draw ";
+  return script.framesLeft-- > 0;
 }
-void update() { trail.push_back("update"); }
-void swap() { trail.push_back("swap"); }
+void update() { trail += "update "; }
+void swap() {
+  trail += "swap ";
+  if (++swaps == script.escapeAfterSwap) keys[VK_ESCAPE] = true;
+}
 bool toggle() {
-  trail.push_back("toggle");
-  return reopenWorks;
+  trail += "toggle ";
+  return script.reopenWorks;
 }
-void close() { trail.push_back("close"); }
+void close() { trail += "close"; }
 
-const LoopSteps steps{peek, dispatch, draw, update, swap, toggle, close};
-
-class MainLoopTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+TEST(MainLoop, PassOrder) {
+  const Script runs[] = {
+      // Messages drain before a pass; F1 toggles once; the frame of the Escape pass is not shown.
+      {{{WM_KEYUP, 65}, {WM_KEYDOWN, VK_F1}}, 99, 2, true,
+       "msg257 msg256 draw update swap toggle draw update swap draw close"},
+      // The end of the show: its last frame is not shown either.
+      {{}, 2, 0, true, "draw update swap draw update swap draw close"},
+      // F1 and Escape in one pass: the toggle, then the end.
+      {{{WM_KEYDOWN, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}}, 99, 0, true, "msg256 msg256 draw toggle close"},
+      // A failed reopen ends at once; there is no window left to close.
+      {{{WM_KEYDOWN, VK_F1}}, 99, 0, false, "msg256 draw update swap toggle "},
+      // Minimised: no drawing, but time and swaps go on.
+      {{{WM_ACTIVATE, 0x10000u}}, 99, 2, true, "msg6 update swap update swap close"},
+      // A quit leaves at once, before any pass and without the F1 test.
+      {{{WM_KEYDOWN, VK_F1}, {WM_CLOSE, 0}}, 99, 0, true, "msg256 msg16 close"},
+  };
+  for (const Script& r : runs) {
+    script = r;
     trail.clear();
-    queue.clear();
-    keysOnFrame.clear();
-    framesLeft = 1000;
-    reopenWorks = true;
+    swaps = 0;
     active = true;
     std::fill(std::begin(keys), std::end(keys), false);
+    EXPECT_EQ(runMainLoop({peek, dispatch, draw, update, swap, toggle, close}), 0);
+    EXPECT_EQ(trail, r.trail);
   }
-};
-
-TEST_F(MainLoopTest, MessagesDrainBeforeAPassAndAnEscapeFrameIsNeverPresented) {
-  queue = {{WM_KEYUP, 65}, {WM_KEYUP, 66}};
-  keysOnFrame = {0, VK_ESCAPE};
-  EXPECT_EQ(runMainLoop(steps), 0);
-  const std::vector<std::string> expected = {
-      "dispatch 257", "dispatch 257", "draw", "update", "swap", "draw", "close"};
-  EXPECT_EQ(trail, expected);
-}
-
-TEST_F(MainLoopTest, TheEndOfTheShowEndsTheLoopWithoutLookingAtEscape) {
-  framesLeft = 2;
-  EXPECT_EQ(runMainLoop(steps), 0);
-  const std::vector<std::string> expected = {"draw", "update", "swap", "draw", "update", "swap",
-                                             "draw", "close"};
-  EXPECT_EQ(trail, expected);
-}
-
-TEST_F(MainLoopTest, F1AndEscapeInOnePassToggleFirstThenEnd) {
-  keysOnFrame = {VK_F1};
-  keys[VK_ESCAPE] = true;
-  EXPECT_EQ(runMainLoop(steps), 0);
-  const std::vector<std::string> expected = {"draw", "toggle", "close"};
-  EXPECT_EQ(trail, expected);
-  EXPECT_FALSE(keys[VK_F1]);
-}
-
-TEST_F(MainLoopTest, AFailedReopenEndsAtOnceWithoutAnotherClose) {
-  keysOnFrame = {VK_F1};
-  reopenWorks = false;
-  EXPECT_EQ(runMainLoop(steps), 0);
-  const std::vector<std::string> expected = {"draw", "update", "swap", "toggle"};
-  EXPECT_EQ(trail, expected);
-}
-
-TEST_F(MainLoopTest, AMinimisedShowKeepsTimeAndSwapsButDrawsNothing) {
-  queue = {{WM_ACTIVATE, 0x10000u}};
-  // Two passes without drawing, then Escape ends it.
-  LoopSteps counting = steps;
-  counting.swapBuffers = [] {
-    swap();
-    if (std::count(trail.begin(), trail.end(), "swap") == 2) keys[VK_ESCAPE] = true;
-  };
-  EXPECT_EQ(runMainLoop(counting), 0);
-  const std::vector<std::string> expected = {"dispatch 6", "update", "swap", "update", "swap", "close"};
-  EXPECT_EQ(trail, expected);
-}
-
-TEST_F(MainLoopTest, AQuitLeavesAtOnceWithoutTheF1Test) {
-  queue = {{WM_KEYDOWN, VK_F1}, {WM_CLOSE, 0}};
-  EXPECT_EQ(runMainLoop(steps), 0);
-  // The quit posted by the close is taken off the queue before any pass runs.
-  const std::vector<std::string> expected = {"dispatch 256", "dispatch 16", "close"};
-  EXPECT_EQ(trail, expected);
 }
 
 }  // namespace
