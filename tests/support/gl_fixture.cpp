@@ -2,8 +2,6 @@
 
 #include <GL/glu.h>
 
-#include <cstdio>
-
 #include "platform/headless_gl.h"
 
 void GlTest::SetUpTestSuite() {
@@ -11,17 +9,14 @@ void GlTest::SetUpTestSuite() {
   ASSERT_TRUE(platform::openHeadlessGl(640, 480, &error)) << error;
 }
 
+// Every test starts from the same state, whatever the one before it left behind.
 void GlTest::SetUp() {
   glViewport(0, 0, 640, 480);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glDisable(GL_BLEND);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_GEN_S);
-  glDisable(GL_TEXTURE_GEN_T);
+  for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T}) glDisable(cap);
   glBlendFunc(GL_ONE, GL_ZERO);
   glColor4f(1, 1, 1, 1);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -52,16 +47,10 @@ std::vector<uint8_t> GlTest::readPixels(int x, int y, int w, int h) {
   return out;
 }
 
-std::array<uint8_t, 4> GlTest::pixel(int x, int y) {
-  auto p = readPixels(x, y, 1, 1);
-  return {p[0], p[1], p[2], p[3]};
-}
-
 std::vector<uint8_t> GlTest::readTexture(GLuint name, int level, int* w, int* h) {
-  GLint previous = 0;
+  GLint previous = 0, tw = 0, th = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
   glBindTexture(GL_TEXTURE_2D, name);
-  GLint tw = 0, th = 0;
   glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &tw);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &th);
   std::vector<uint8_t> out(size_t(tw) * size_t(th) * 4);
@@ -85,4 +74,3 @@ GLuint GlTest::makeTexture(int w, int h, const std::vector<uint8_t>& rgb, GLenum
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   return name;
 }
-

@@ -4,22 +4,24 @@
 #include <sys/types.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+// Seconds from a monotonic clock.
+double nowSeconds();
+
 class Xvfb {
  public:
-  // Starts Xvfb with one screen of the given geometry ("640x480x24") and sets DISPLAY.
+  // Starts Xvfb with one screen of the given geometry ("640x480x24") and points DISPLAY at it.
   explicit Xvfb(const std::string& screen = "640x480x24");
   ~Xvfb();
-  bool ok() const { return pid_ > 0 && !display_.empty(); }
-  const std::string& display() const { return display_; }
+  bool ok() const { return !display_.empty(); }
 
  private:
   pid_t pid_ = -1;
   std::string display_;
-  std::string previousDisplay_;
-  bool hadDisplay_ = false;
+  std::optional<std::string> previousDisplay_;
 };
 
 class ChildProcess {
@@ -28,22 +30,13 @@ class ChildProcess {
   // standard output and error go to a temporary file.
   ChildProcess(const std::vector<std::string>& argv, const std::string& workingDir,
                const std::map<std::string, std::string>& env = {});
-  ~ChildProcess();
-  bool started() const { return pid_ > 0; }
-  // Waits up to `seconds` for the process to end; true with its status when it did.
-  bool wait(double seconds, int* exitStatus);
-  bool running();
-  void killGroup();
+  ~ChildProcess();  // kills its whole group, so that a message box left behind goes with it
+  // Waits up to `seconds` for the process to end; true, with its exit status, when it did.
+  bool wait(double seconds, int* exitStatus = nullptr);
   std::string output() const;  // what it wrote to standard output and error so far
 
  private:
   pid_t pid_ = -1;
-  bool reaped_ = false;
-  int status_ = 0;
+  int status_ = -1;  // until it is reaped
   std::string outputPath_;
 };
-
-// Runs a shell command and returns what it printed on standard output.
-std::string commandOutput(const std::string& command);
-// Seconds from a monotonic clock.
-double nowSeconds();
