@@ -2,7 +2,6 @@
 // many runs): the rippling surface drawn into the capture corner, the four-pass feedback blur,
 // and the surface's CPU work alone. GL timings end with glFinish so the GPU work is counted.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window.h"
 #include "assets/textures.h"
 #include "fx/feedback_blur.h"
 #include "fx/grid_mesh.h"
@@ -79,11 +79,8 @@ int main() {
   surfaceMesh = new GridMesh;
   surfaceMesh->build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
 
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(90.0, 640.0 / 480.0, 0.10000000149011612, 10000.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  // The show window's projection, and the frame's scene plane.
+  setProjection(640, 480);
   glTranslatef(0, 0, -1);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);
