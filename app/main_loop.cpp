@@ -8,6 +8,7 @@
 #include "timing/beat_timing.h"
 
 bool keys[256];
+uint8_t keyPresses[256];
 bool active = true;
 
 namespace {
@@ -25,7 +26,12 @@ intptr_t windowProc(platform::Window*, uint32_t message, uint32_t wParam, intptr
       active = (wParam >> 16) == 0;
       return 0;
     case WM_KEYDOWN:
-      if (wParam < 256) keys[wParam] = true;
+      if (wParam < 256) {
+        uint8_t& pending = keyPresses[wParam];
+        if (!keys[wParam] && pending < 255) ++pending;
+        if (pending == 0) pending = 1;  // an auto-repeat asks again, but adds no press
+        keys[wParam] = true;
+      }
       return 0;
     case WM_KEYUP:
       if (wParam < 256) keys[wParam] = false;
@@ -83,14 +89,15 @@ int runMainLoop(const LoopSteps& steps) {
       steps.dispatch(msg);
       continue;
     }
-    // The queue is drained: one pass.
+    // The queue is drained: one pass. A key counts when it is down or a press of it is pending.
+    const auto down = [](uint32_t vk) { return keys[vk] || keyPresses[vk] > 0; };
     if (active) {
       if (!steps.drawFrame()) {
         done = true;
-      } else if (keys[VK_ESCAPE]) {
+      } else if (down(VK_ESCAPE)) {
         done = true;
       }
-    } else if (keys[VK_ESCAPE]) {
+    } else if (down(VK_ESCAPE)) {
       done = true;
     }
     // A frame drawn on the pass that ends the show is never presented.
@@ -98,8 +105,9 @@ int runMainLoop(const LoopSteps& steps) {
       steps.updateTiming();
       steps.swapBuffers();
     }
-    if (keys[VK_F1]) {
+    if (down(VK_F1)) {
       keys[VK_F1] = false;
+      if (keyPresses[VK_F1] > 0) --keyPresses[VK_F1];
       if (!steps.toggleWindow()) return 0;
     }
     if (done) break;

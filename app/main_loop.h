@@ -1,11 +1,16 @@
 #pragma once
 // The message-pumping main loop, the window procedure and the keyboard table it fills.
-// Owns `keys` and `active`. Everything runs on the program's one thread.
+// Owns `keys`, `keyPresses` and `active`. Everything runs on the program's one thread.
 #include <cstdint>
 
 #include "platform/display.h"
 
 extern bool keys[256];  // key-down flags by Windows virtual-key code
+// Presses not yet acted on, by virtual-key code. A key-down message for a key that was up is a
+// press; an auto-repeat of a held key only makes sure one is pending. So a tap that goes down
+// and up between two passes, as a quick one does during a slow frame, still acts, and each of
+// several F1 taps during one slow pass toggles once.
+extern uint8_t keyPresses[256];
 extern bool active;     // false while the fullscreen window is minimised: nothing is drawn
 
 constexpr uint32_t WM_ACTIVATE = 0x0006;

@@ -184,6 +184,9 @@ void windowLeaveFullscreen(Window* w) {
 
 void windowDestroy(Window* w) {
   if (!w) return;
+  // SDL forgets what its X queue still holds for a window it destroys: take the keys pressed
+  // on this one into the event queue first.
+  SDL_PumpEvents();
   windowLeaveFullscreen(w);
   for (size_t i = 0; i < openWindows.size(); ++i) {
     if (openWindows[i] == w) {
@@ -300,8 +303,6 @@ bool pollEvent(Event* out) {
         return true;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        // Synthetic key events (and any sent while no window has focus) carry no window.
-        if (e.key.windowID != 0 && !windowById(e.key.windowID)) break;  // a window already closed
         const uint32_t vk = virtualKeyCode(e.key.keysym.sym);
         if (vk == 0) break;
         out->kind = e.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
@@ -312,6 +313,12 @@ bool pollEvent(Event* out) {
         Window* w = windowById(e.window.windowID);
         if (!w) break;
         switch (e.window.event) {
+          case SDL_WINDOWEVENT_SHOWN:
+            // A window just shown is active, whatever its predecessor was (minimised, say).
+            w->minimised = false;
+            out->kind = EventKind::Activate;
+            out->wParam = 1;
+            return true;
           case SDL_WINDOWEVENT_CLOSE:
             out->kind = EventKind::Close;
             out->wParam = 0;

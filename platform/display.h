@@ -30,8 +30,9 @@ struct GlContext;
 
 // A window whose client area is width x height: fullscreen in the exact display mode (which is
 // restored by an exit handler if the program ends without closing the window), or an ordinary
-// decorated window. Created hidden; windowShow maps it. The GL pixel format asked for is
-// double-buffered RGBA 8-8-8-8 with a depth buffer of at least 16 bits.
+// decorated window. Created hidden; windowShow maps it, and its activation follows (an Activate
+// event, not minimised), as Windows tells a newly shown window. The GL pixel format asked for
+// is double-buffered RGBA 8-8-8-8 with a depth buffer of at least 16 bits.
 Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why);
 void windowShow(Window* window);
 // Leaves the fullscreen mode (the desktop mode comes back); nothing for a windowed window.
@@ -61,7 +62,9 @@ struct Event {
   uint32_t wParam = 0;
 };
 // Takes one event off the queue; false when the queue is empty. Events of no interest to the
-// show (moves, exposes, focus changes, events of windows already closed) are dropped.
+// show (moves, exposes, focus changes, window events of windows already closed) are dropped.
+// Keys are the keyboard's, not a window's: a press made while its window was closing still
+// arrives.
 bool pollEvent(Event* event);
 
 }  // namespace platform

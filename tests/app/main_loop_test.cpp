@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "app/main_loop.h"
 
@@ -44,6 +45,7 @@ struct Script {
 } script;
 std::string trail;
 int swaps;
+std::deque<std::vector<Msg>> laterPasses;  // what arrives during each pass, one batch per swap
 
 bool peek(Msg* m) {
   if (script.queue.empty()) return peekMessage(m);
@@ -63,6 +65,10 @@ void update() { trail += "update "; }
 void swap() {
   trail += "swap ";
   if (++swaps == script.escapeAfterSwap) keys[VK_ESCAPE] = true;
+  if (!laterPasses.empty()) {
+    script.queue.insert(script.queue.end(), laterPasses.front().begin(), laterPasses.front().end());
+    laterPasses.pop_front();
+  }
 }
 bool toggle() {
   trail += "toggle ";
@@ -92,9 +98,47 @@ TEST(MainLoop, PassOrder) {
     swaps = 0;
     active = true;
     std::fill(std::begin(keys), std::end(keys), false);
+    std::fill(std::begin(keyPresses), std::end(keyPresses), 0);
     EXPECT_EQ(runMainLoop({peek, dispatch, draw, update, swap, toggle, close}), 0);
     EXPECT_EQ(trail, r.trail);
   }
+}
+
+// A tap can go down and up before the loop looks at its keys (a slow frame, start-up): it acts
+// all the same, and only once; a held F1 toggles again on the auto-repeats of later passes.
+TEST(MainLoop, EveryEscapeOrF1PressActsOnceHoweverShort) {
+  const Msg escDown{WM_KEYDOWN, VK_ESCAPE}, escUp{WM_KEYUP, VK_ESCAPE};
+  const Msg f1Down{WM_KEYDOWN, VK_F1}, f1Up{WM_KEYUP, VK_F1};
+  const struct {
+    std::vector<std::vector<Msg>> passes;  // the first batch is queued before the first pass
+    const char* trail;
+  } runs[] = {
+      {{{escDown, escUp}}, "msg256 msg257 draw close"},
+      {{{f1Down, f1Up}, {}, {f1Down, f1Up}, {escDown, escUp}},
+       "msg256 msg257 draw update swap toggle draw update swap "
+       "msg256 msg257 draw update swap toggle msg256 msg257 draw close"},
+      // Two taps during one slow pass: two toggles, one per pass.
+      {{{f1Down, f1Up, f1Down, f1Up}, {}, {escDown, escUp}},
+       "msg256 msg257 msg256 msg257 draw update swap toggle draw update swap toggle msg256 msg257 draw close"},
+      // Held: the press and each pass's first auto-repeat toggle, however many repeats came.
+      {{{f1Down, f1Down, f1Down}, {}, {f1Down, f1Down}, {f1Up, escDown}},
+       "msg256 msg256 msg256 draw update swap toggle draw update swap "
+       "msg256 msg256 draw update swap toggle msg257 msg256 draw close"},
+      // Minimised: no frame, and still the tap ends the show.
+      {{{{WM_ACTIVATE, 0x10000u}, escDown, escUp}}, "msg6 msg256 msg257 close"},
+  };
+  for (const auto& r : runs) {
+    script = Script{{r.passes[0].begin(), r.passes[0].end()}, 99, 20, true, ""};
+    laterPasses.assign(r.passes.begin() + 1, r.passes.end());
+    trail.clear();
+    swaps = 0;
+    active = true;
+    std::fill(std::begin(keys), std::end(keys), false);
+    std::fill(std::begin(keyPresses), std::end(keyPresses), 0);
+    EXPECT_EQ(runMainLoop({peek, dispatch, draw, update, swap, toggle, close}), 0);
+    EXPECT_EQ(trail, r.trail);
+  }
+  laterPasses.clear();
 }
 
 }  // namespace

@@ -71,7 +71,9 @@ TEST_F(WindowTest, EventsReachTheShowAsItsMessages) {
         event(SDL_KEYDOWN, SDLK_q, id),      event(SDL_KEYDOWN, SDLK_7, id),
         event(SDL_KEYDOWN, SDLK_F12, id),    event(SDL_KEYDOWN, SDLK_LEFT, id),
         event(SDL_KEYDOWN, SDLK_MENU, id),   // no code for it: dropped
-        event(SDL_KEYDOWN, SDLK_ESCAPE, id + 77),  // a window already gone: dropped
+        event(SDL_KEYDOWN, SDLK_ESCAPE, id + 77),  // pressed as its window closed: still a press
+        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, id + 77),  // a window already gone: dropped
+        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_SHOWN, id),
         event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, id),
         event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_EXPOSED, id),
         event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, id),
@@ -81,7 +83,8 @@ TEST_F(WindowTest, EventsReachTheShowAsItsMessages) {
     for (auto& e : in) SDL_PushEvent(&e);
     const std::vector<std::pair<uint32_t, uint32_t>> expected = {
         {WM_KEYDOWN, 27}, {WM_KEYUP, 112}, {WM_KEYDOWN, 'Q'},   {WM_KEYDOWN, '7'},
-        {WM_KEYDOWN, 123}, {WM_KEYDOWN, 37}, {WM_SYSCOMMAND, 0}, {WM_SYSCOMMAND, 0},
+        {WM_KEYDOWN, 123}, {WM_KEYDOWN, 37}, {WM_KEYDOWN, 27},  {WM_ACTIVATE, 1},
+        {WM_SYSCOMMAND, 0}, {WM_SYSCOMMAND, 0},
         {WM_CLOSE, 0},    {WM_CLOSE, 0}};
     std::vector<std::pair<uint32_t, uint32_t>> out;
     while (peekMessage(&m)) out.emplace_back(m.message, m.wParam);
@@ -143,6 +146,31 @@ TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
     EXPECT_EQ(back[1], 200);
     closeWindow();
+  }), ::testing::ExitedWithCode(0), "");
+}
+
+// F1 handled while the fullscreen show is minimised: the new window is shown, so it is active
+// and the show draws again (and can end by itself).
+TEST_F(WindowTest, AWindowReopenedWhileMinimisedDrawsAgain) {
+  EXPECT_EXIT(inChild([] {
+    Xvfb x("640x480x24");
+    ASSERT_TRUE(x.ok());
+    unsetenv("SDL_VIDEODRIVER");
+    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+    Msg m;
+    while (peekMessage(&m)) dispatchMessage(m);
+    windowProc(hWnd, WM_ACTIVATE, 0x10000u, 0);  // minimised
+    ASSERT_FALSE(active);
+    keys[VK_F1] = true;
+    static int draws = 0, passes = 0;
+    LoopSteps steps = showLoopSteps();
+    steps.drawFrame = [] { return ++draws < 3; };
+    steps.updateTiming = [] {};
+    steps.swapBuffers = [] { keys[VK_ESCAPE] = ++passes > 100; };  // a bound for a show that never draws
+    EXPECT_EQ(runMainLoop(steps), 0);
+    EXPECT_EQ(draws, 3);
+    EXPECT_FALSE(fullscreen);
+    EXPECT_EQ(hWnd, nullptr);
   }), ::testing::ExitedWithCode(0), "");
 }
 

@@ -57,8 +57,31 @@ class ShowWindowTest : public ::testing::Test {
     x_ = xvfb_->ok() ? XOpenDisplay(nullptr) : nullptr;
     if (!x_) return 0;
     XSetErrorHandler(ignoreXErrors);
+    return launch(title);
+  }
+  // The show (again) on the display already running; its window named `title`, or 0.
+  Window launch(const char* title) {
     show_.reset(new ChildProcess({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}}));
     return waitForWindow(title, 30);
+  }
+
+  // The show's window that has the keyboard focus, or 0.
+  Window focusedShowWindow() {
+    Window w = 0;
+    int revert = 0;
+    XGetInputFocus(x_, &w, &revert);
+    if (w == None || w == PointerRoot || !viewable(w)) return 0;
+    const std::string title = name(w);
+    return title == "Kaikuranta" || title == "Rovora" ? w : 0;
+  }
+
+  // Keys tapped as `xdotool key` taps them, down and straight up, `delayMs` apart, through the
+  // X server to the window under the pointer (the focus follows it without a window manager).
+  void tap(const std::string& keys, int delayMs = 12) {
+    XWarpPointer(x_, None, DefaultRootWindow(x_), 0, 0, 0, 0, DisplayWidth(x_, 0) / 2, DisplayHeight(x_, 0) / 2);
+    XSync(x_, False);
+    const std::string command = "xdotool key --delay " + std::to_string(delayMs) + " " + keys;
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
 
   // Where the display has the mode: fullscreen (the cursor hidden), 640x480, "Kaikuranta", drawing.
@@ -224,6 +247,43 @@ TEST_F(ShowWindowTest, PlaysTheWholeShowAndEndsByItself) {
   EXPECT_EQ(ended(200), 0) << output();
   EXPECT_GT(nowSeconds() - playing, 152.5);
   EXPECT_LT(nowSeconds() - playing, 160.0);
+}
+
+// A tap comes and goes between two passes of the loop, or while the show is still starting (the
+// window is up, the pictures and the music are still loading): it counts all the same.
+TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const Window w = attempt == 0 ? start("640x480x24", "Kaikuranta") : launch("Kaikuranta");
+    ASSERT_NE(w, 0u) << output();
+    tap("Escape");
+    EXPECT_EQ(ended(30), 0) << "attempt " << attempt << ": " << output();
+  }
+}
+
+// Ten taps, each at least 300 ms after the last and as soon as the show's new window has the
+// keyboard (while a toggle is underway no window exists, and a key then goes nowhere, as on any
+// desktop). Each lands during the slow first frame of a new context or between two quick ones.
+TEST_F(ShowWindowTest, EveryF1TapTogglesOnce) {
+  ASSERT_NE(startFullscreen(), 0u) << output();
+  Window current = 0;
+  ASSERT_TRUE(within(5, [&] { return (current = focusedShowWindow()) != 0; })) << output();
+  int toggles = 0;
+  for (int i = 0; i < 10; ++i) {
+    usleep(300000);
+    ASSERT_EQ(focusedShowWindow(), current) << "a toggle nobody asked for";
+    tap("F1");
+    Window next = 0;
+    if (!within(10, [&] { return (next = focusedShowWindow()) != 0 && next != current; })) break;
+    current = next;
+    ++toggles;
+  }
+  EXPECT_EQ(toggles, 10) << output();
+  usleep(1000000);
+  EXPECT_EQ(focusedShowWindow(), current) << "a toggle nobody asked for";
+  EXPECT_TRUE(cursorHiddenWithin(true, 5)) << "ten toggles end fullscreen";
+  ASSERT_TRUE(drawsWithin(current, 10)) << output();
+  tap("Escape");
+  EXPECT_EQ(ended(5), 0) << output();
 }
 
 }  // namespace
