@@ -1,5 +1,11 @@
 #include "app/main_loop.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
+#include <thread>
+
 #include "app/frame_pacer.h"
 #include "app/init_show.h"
 #include "app/window.h"
@@ -61,6 +67,9 @@ Msg translateEvent(const platform::Event& event) {
 }
 
 bool peekMessage(Msg* msg) {
+  // A hangup, interrupt or terminate signal asks for the same orderly end as a closed window,
+  // with the status a shell reports for that signal.
+  if (const int status = platform::endRequest(); status != 0 && !quitPosted) postQuitMessage(status);
   if (quitPosted) {
     quitPosted = false;
     msg->message = WM_QUIT;
@@ -113,8 +122,9 @@ int runMainLoop(const LoopSteps& steps) {
     if (done) break;
   }
   steps.closeWindow();
-  // Every normal end (Escape, the end of the show, a closed window) is a success.
-  return 0;
+  // Every end the viewer chose (Escape, the end of the show, a closed window) is a success; a
+  // quit posted for a signal carries that signal's status.
+  return msg.message == WM_QUIT ? int(msg.wParam) : 0;
 }
 
 namespace {
@@ -147,8 +157,53 @@ void startPacing(int refreshHz, bool swapIntervalAccepted) {
 }
 
 int runShow() {
+  platform::catchEndRequests();
   if (!openWindow("Kaikuranta", 640, 480, 32, fullscreen)) return 0;
   initShow();
   startPacing(platform::displayRefreshRate(), swapIntervalAccepted);
   return runMainLoop(showLoopSteps());
+}
+
+namespace {
+
+std::thread::id programThread;
+
+// One line for whatever was thrown; out of memory named as such rather than by its type.
+void reportEscaped(const std::exception_ptr& escaped) {
+  try {
+    std::rethrow_exception(escaped);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "kaikuranta: out of memory\n");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kaikuranta: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "kaikuranta: ended by an unexpected error\n");
+  }
+}
+
+// What escapes another thread (or a function that may not throw) ends the program here. Only
+// the program's own thread may touch the window, so only there do the exit handlers run and
+// give the desktop its mode back.
+[[noreturn]] void onTerminate() {
+  if (std::exception_ptr escaped = std::current_exception()) {
+    reportEscaped(escaped);
+  } else {
+    std::fprintf(stderr, "kaikuranta: ended by an unexpected error\n");
+  }
+  if (std::this_thread::get_id() == programThread) std::exit(1);
+  std::_Exit(1);
+}
+
+}  // namespace
+
+int runGuarded(int (*program)()) {
+  programThread = std::this_thread::get_id();
+  std::set_terminate(onTerminate);
+  try {
+    return program();
+  } catch (...) {
+    reportEscaped(std::current_exception());
+  }
+  closeWindow();
+  return 1;
 }

@@ -49,7 +49,8 @@ struct LoopSteps {
   void (*closeWindow)();
 };
 
-// Runs the loop until Escape, the end of the show or a quit; returns the exit status.
+// Runs the loop until Escape, the end of the show or a quit; returns the exit status: 0, or the
+// code of a posted quit.
 int runMainLoop(const LoopSteps& steps);
 
 // The show's own steps: the real queue, drawFrame, updateTiming, a paced swap, the F1 toggle.
@@ -60,3 +61,8 @@ void startPacing(int refreshHz, bool swapIntervalAccepted);
 
 // The whole program: open the window, initShow, the loop. Returns the exit status.
 int runShow();
+
+// Runs `program` so that every way out has a defined status: an exception that escapes it, or
+// one that ends a thread, becomes one line on standard error and status 1, the desktop's mode
+// given back first.
+int runGuarded(int (*program)());

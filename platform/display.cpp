@@ -1,8 +1,13 @@
 #include "platform/display.h"
 
 #include <SDL.h>
+#include <pthread.h>
+#include <signal.h>
 #include <strings.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -29,6 +34,35 @@ std::vector<Window*> openWindows;
 SDL_Window* keeperWindow = nullptr;
 SDL_GLContext keeperContext = nullptr;
 bool exitHandlerInstalled = false;
+
+// Written by the signal handler, on whichever thread the signal lands.
+std::atomic<int> endSignal{0};
+// True while a message box is up and no window holds the display's mode.
+std::atomic<bool> boxEndsAtOnce{false};
+pid_t boxOwner = 0;
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the signal handler may only touch lock-free atomics");
+
+void onEndSignal(int sig) {
+  int none = 0;
+  endSignal.compare_exchange_strong(none, sig);
+  if (boxEndsAtOnce.load()) _exit(128 + endSignal.load());
+}
+
+// The message box runs in a process forked for it: that process must not outlive the program
+// when a signal ends the program under the box.
+void boxDiesWithOwner() {
+  if (!boxEndsAtOnce.load()) return;
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != boxOwner) _exit(0);
+}
+
+bool anyWindowFullscreen() {
+  for (const Window* w : openWindows) {
+    if (w->fullscreen) return true;
+  }
+  return false;
+}
 
 // A program that ends while the display is in the show's mode must give the desktop its mode
 // back, whatever path it leaves by (an asset failure ends the process deep inside start-up).
@@ -74,6 +108,25 @@ void requestShowPixelFormat() {
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
 }
 
+void catchEndRequests() {
+  static bool caught = false;
+  if (caught) return;
+  caught = true;
+  // SDL would turn interrupt and terminate into a plain quit, losing which signal it was.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  struct sigaction action {};
+  action.sa_handler = onEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&action.sa_mask, sig);
+  for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaction(sig, &action, nullptr);
+  pthread_atfork(nullptr, nullptr, boxDiesWithOwner);
+}
+
+int endRequest() {
+  const int sig = endSignal.load();
+  return sig ? 128 + sig : 0;
+}
+
 MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
                          MessageIcon icon) {
   SDL_MessageBoxButtonData yesNo[2] = {
@@ -93,7 +146,14 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   box.numbuttons = buttons == MessageButtons::YesNo ? 2 : 1;
   box.buttons = buttons == MessageButtons::YesNo ? yesNo : ok;
   int pressed = -1;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+  // A box waits on the viewer; a signal meanwhile must not wait with it. With the desktop in its
+  // own mode there is nothing to give back, and a request that came before the box ends it now.
+  boxOwner = getpid();
+  boxEndsAtOnce = !anyWindowFullscreen();
+  if (boxEndsAtOnce && endSignal.load() != 0) _exit(endRequest());
+  const int shown = SDL_ShowMessageBox(&box, &pressed);
+  boxEndsAtOnce = false;
+  if (shown != 0) {
     // No box could be shown: the message still reaches someone.
     std::fprintf(stderr, "%s: %s\n", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
@@ -104,6 +164,7 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
 
 bool videoStart(std::string* why) {
   if (videoUp) return true;
+  catchEndRequests();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (why) *why = SDL_GetError();
     return false;

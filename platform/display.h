@@ -16,6 +16,14 @@ enum class MessageAnswer { Ok, Yes, No };
 MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
                          MessageIcon icon);
 
+// Catches the signals that ask a program to end (hangup, interrupt, quit, terminate) from now
+// on; videoStart does it too. The handler only records the signal, which endRequest reports to
+// the main loop; while a message box is up and no window holds the display's mode, nothing
+// needs the program's thread to end cleanly, so the program ends at once, box and all.
+void catchEndRequests();
+// 0 until such a signal came; then the status to end with: 128 + the signal's number.
+int endRequest();
+
 // Starts the video side once. Refuses a driver that shows nothing (offscreen, dummy) unless it
 // was asked for by name in SDL_VIDEODRIVER, so the show never plays invisibly.
 bool videoStart(std::string* why);

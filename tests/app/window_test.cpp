@@ -4,7 +4,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "app/main_loop.h"
@@ -172,6 +177,53 @@ TEST_F(WindowTest, AWindowReopenedWhileMinimisedDrawsAgain) {
     EXPECT_FALSE(fullscreen);
     EXPECT_EQ(hWnd, nullptr);
   }), ::testing::ExitedWithCode(0), "");
+}
+
+// A hangup ends the playing show as a closed window does: the loop closes the window, the
+// desktop gets its mode and cursor back, and the status is 128 + the signal's number.
+TEST_F(WindowTest, AnEndSignalClosesTheWindowAndGivesItsStatus) {
+  EXPECT_EXIT(inChild([] {
+    Xvfb x("640x480x24");
+    ASSERT_TRUE(x.ok());
+    unsetenv("SDL_VIDEODRIVER");
+    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+    static SDL_Window* shown;
+    shown = SDL_GL_GetCurrentWindow();
+    LoopSteps steps = showLoopSteps();
+    steps.drawFrame = [] {
+      static int passes = 0;
+      if (++passes == 3) raise(SIGHUP);
+      keys[VK_ESCAPE] = passes > 100;  // a bound for a signal that ends nothing
+      return true;
+    };
+    steps.updateTiming = [] {};
+    steps.closeWindow = [] {
+      EXPECT_TRUE(SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN);
+      closeWindow();
+      EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+      EXPECT_EQ(SDL_GetWindowFromID(SDL_GetWindowID(shown)), nullptr);
+    };
+    EXPECT_EQ(runMainLoop(steps), 128 + SIGHUP);
+  }), ::testing::ExitedWithCode(0), "");
+}
+
+// What escapes the program, on its thread or another, is one line and status 1; on the program's
+// thread the window is closed first.
+TEST_F(WindowTest, EscapedExceptionsEndWithOneLineAndStatus1) {
+  EXPECT_EXIT(
+      {
+        const int status = runGuarded([]() -> int {
+          setenv("SDL_VIDEODRIVER", "offscreen", 1);
+          if (!openWindow("Kaikuranta", 640, 480, 32, false)) return 9;
+          throw std::bad_alloc();
+        });
+        std::_Exit(hWnd ? 10 : status);
+      },
+      ::testing::ExitedWithCode(1), "^kaikuranta: out of memory\n$");
+  EXPECT_EXIT(runGuarded([]() -> int {
+    std::thread([] { throw std::runtime_error("the decoder gave up"); }).join();
+    return 0;
+  }), ::testing::ExitedWithCode(1), "^kaikuranta: the decoder gave up\n$");
 }
 
 }  // namespace

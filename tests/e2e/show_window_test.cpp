@@ -5,6 +5,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <signal.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -284,6 +286,35 @@ TEST_F(ShowWindowTest, EveryF1TapTogglesOnce) {
   ASSERT_TRUE(drawsWithin(current, 10)) << output();
   tap("Escape");
   EXPECT_EQ(ended(5), 0) << output();
+}
+
+// Hangup, interrupt, quit and terminate end the show through its own teardown, whether it is
+// still starting or playing: the program exits by itself with 128 + the signal's number.
+TEST_F(ShowWindowTest, EndSignalsEndTheShowWithTheirStatus) {
+  const struct { int sig; bool whilePlaying; } cases[] = {
+      {SIGHUP, false}, {SIGINT, true}, {SIGQUIT, false}, {SIGTERM, true}};
+  for (const auto& c : cases) {
+    const Window w = show_ ? launch("Kaikuranta") : start("640x480x24", "Kaikuranta");
+    ASSERT_NE(w, 0u) << output();
+    if (c.whilePlaying) {
+      ASSERT_TRUE(drawsWithin(w, 30)) << output();
+    }
+    show_->signal(c.sig);
+    EXPECT_EQ(ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
+    EXPECT_FALSE(show_->killedBySignal()) << strsignal(c.sig);
+    EXPECT_EQ(output().find("Sanitizer"), std::string::npos) << output();
+  }
+}
+
+// A message box waits on the viewer; a signal does not wait with it: the program and its box go.
+TEST_F(ShowWindowTest, ASignalUnderAMessageBoxEndsProgramAndBox) {
+  const Window question = start("1024x768x24", "Tuli GL");
+  ASSERT_NE(question, 0u) << output();
+  show_->signal(SIGTERM);
+  EXPECT_EQ(ended(5), 128 + SIGTERM) << output();
+  EXPECT_FALSE(show_->killedBySignal());
+  EXPECT_TRUE(within(5, [&] { return XSync(x_, False), find(DefaultRootWindow(x_), "Tuli GL") == 0; }))
+      << "the box outlived the program";
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ bool ChildProcess::wait(double seconds, int* exitStatus) {
   int raw = 0;
   while (pid_ > 0 && status_ < 0) {
     if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+      killed_ = WIFSIGNALED(raw);
       status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     } else if (nowSeconds() > deadline) {
       return false;
@@ -88,6 +89,10 @@ bool ChildProcess::wait(double seconds, int* exitStatus) {
   }
   if (exitStatus) *exitStatus = status_;
   return status_ >= 0;
+}
+
+void ChildProcess::signal(int sig) {
+  if (pid_ > 0 && status_ < 0) kill(pid_, sig);
 }
 
 ChildProcess::~ChildProcess() {

@@ -31,12 +31,16 @@ class ChildProcess {
   ChildProcess(const std::vector<std::string>& argv, const std::string& workingDir,
                const std::map<std::string, std::string>& env = {});
   ~ChildProcess();  // kills its whole group, so that a message box left behind goes with it
-  // Waits up to `seconds` for the process to end; true, with its exit status, when it did.
+  // Waits up to `seconds` for the process to end; true, with its exit status, when it did. A
+  // process a signal killed has status 128 + the signal's number, as a shell reports it.
   bool wait(double seconds, int* exitStatus = nullptr);
+  bool killedBySignal() const { return killed_; }  // rather than ending by itself
+  void signal(int sig);                             // to the process itself, not its group
   std::string output() const;  // what it wrote to standard output and error so far
 
  private:
   pid_t pid_ = -1;
   int status_ = -1;  // until it is reaped
+  bool killed_ = false;
   std::string outputPath_;
 };
