@@ -134,6 +134,12 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
       {{"--frobnicate"}, "unknown argument --frobnicate", buildDirectory(), {}},
       {{"--fps", "sixty", "--at", "1", "--out", "/tmp"}, "--fps", buildDirectory(), {}},
       {{"--at", "1"}, "--out", buildDirectory(), {}},
+      // Times the show never reaches are refused before any work, not turned into pass numbers.
+      {{"--at", "2e17", "--out", "/tmp/kk-nothing"}, "the show ends at 154.5 s", buildDirectory(), {}},
+      {{"--at", "154.51", "--out", "/tmp/kk-nothing"}, "the show ends at 154.5 s", buildDirectory(), {}},
+      {{"--at", "nan", "--out", "/tmp/kk-nothing"}, "--at wants a show time", buildDirectory(), {}},
+      {{"--at", "-inf", "--out", "/tmp/kk-nothing"}, "--at wants a show time", buildDirectory(), {}},
+      {{"--at", "-0.5", "--out", "/tmp/kk-nothing"}, "--at wants a show time", buildDirectory(), {}},
       // Away from data/, the missing files are named.
       {{"--at", "1", "--out", "/tmp/kk-nothing"}, "missing data file data/", "/", {}},
       // No ffmpeg on the path: a clear word before any work is done.

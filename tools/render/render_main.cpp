@@ -26,6 +26,9 @@ const char* const kUsage =
     "  --video FILE    the whole show with its soundtrack, encoded by ffmpeg\n"
     "  --help          this text\n";
 
+// The show ends by itself once its clock passes this time; nothing is drawn after it.
+constexpr double SHOW_END_SECONDS = 154.5;
+
 int fail(const std::string& message) {
   std::fprintf(stderr, "kaikuranta-render: %s\n", message.c_str());
   return 2;
@@ -87,6 +90,9 @@ int main(int argc, char** argv) {
       double v;
       if (!parseNumber(argv[++i], &v) || v < 0)
         return fail(std::string("--at wants a show time in seconds, not ") + argv[i]);
+      // Checked before any pass number is worked out: a time far past the end has none.
+      if (v > SHOW_END_SECONDS)
+        return fail(std::string("--at ") + argv[i] + ": the show ends at 154.5 s, nothing is drawn after it");
       at.push_back(v);
     } else if (arg == "--out" && hasValue) {
       outDir = argv[++i];
@@ -141,8 +147,8 @@ int main(int argc, char** argv) {
         " -shortest " + shellQuote(video);
     FILE* pipe = popen(command.c_str(), "w");
     if (!pipe) return fail("cannot start ffmpeg");
-    // The show ends by itself at 154.5 s; the bar counts towards that.
-    const int64_t total = renderer.passAt(154.5) + 1;
+    // The bar counts towards the end of the show.
+    const int64_t total = renderer.passAt(SHOW_END_SECONDS) + 1;
     int64_t next = renderer.nextPass();
     while (renderer.runTo(next, false, &rgba)) {
       if (std::fwrite(rgba.data(), 1, rgba.size(), pipe) != rgba.size()) {
