@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/glyphs.h"
@@ -12,14 +13,23 @@ GLuint fontListBase = 0;
 namespace {
 constexpr int FIRST_CHAR = 32;
 constexpr int CHAR_COUNT = 96;
+constexpr const char* FONT_FAMILY = "Arial Black";
 }  // namespace
 
 void buildFont() {
   fontListBase = glGenLists(CHAR_COUNT);
   // The show asks for a heavy sans face; whatever the system matches for it is drawn as is.
-  // Without any font the lists stay empty and text draws nothing.
+  // Without any font the lists stay empty, text draws nothing and the show goes on; the line
+  // says why its messages are missing.
   std::vector<platform::GlyphBitmap> glyphs;
-  if (!platform::rasteriseGlyphs("Arial Black", 700, 35, FIRST_CHAR, CHAR_COUNT, &glyphs, nullptr)) {
+  std::string file;
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, 700, 35, FIRST_CHAR, CHAR_COUNT, &glyphs, &file)) {
+    if (file.empty()) {
+      std::fprintf(stderr, "kaikuranta: no font found for \"%s\"; the messages will not show\n", FONT_FAMILY);
+    } else {
+      std::fprintf(stderr, "kaikuranta: cannot read the font %s found for \"%s\"; the messages will not show\n",
+                   file.c_str(), FONT_FAMILY);
+    }
     return;
   }
   // glBitmap copies its rows into the list when compiled; they are packed to whole bytes.

@@ -2,10 +2,9 @@
 
 #include <GL/glu.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "assets/jpeg_loader.h"
 
@@ -57,11 +56,12 @@ bool loadTextures() {
 }
 
 void loadTexture(GLuint* table, const char* path, int slot) {
-  RgbImage* image = decodeJpegFile(path);
+  std::string failure;
+  RgbImage* image = decodeJpegFile(path, &failure);
   if (!image) {
     // The show cannot run without its pictures. std::exit still runs the exit handlers, so the
     // desktop display mode comes back.
-    std::fprintf(stderr, "kaikuranta: cannot open %s: %s\n", path, std::strerror(errno));
+    std::fprintf(stderr, "kaikuranta: %s\n", failure.c_str());
     std::exit(1);
   }
   glGenTextures(1, &table[slot]);

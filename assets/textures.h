@@ -27,8 +27,10 @@ constexpr int TEX_SLOT_COUNT = 24;
 extern GLuint textures[TEX_SLOT_COUNT];
 
 // Names all 24 slots, defines the three render targets and loads the fourteen pictures from
-// data/. A picture that cannot be opened ends the process (status 1, one line on standard error).
+// data/. A picture that cannot be used ends the process (status 1, one line on standard error
+// naming the file).
 bool loadTextures();
 
-// Loads the JPEG at `path` into `table[slot]` as a mipmapped RGB texture.
+// Loads the JPEG at `path` into `table[slot]` as a mipmapped RGB texture; a file that is no
+// usable picture ends the process with status 1 after one line on standard error.
 void loadTexture(GLuint* table, const char* path, int slot);

@@ -69,9 +69,11 @@ void repack(const FT_Bitmap& bitmap, GlyphBitmap* glyph) {
 bool rasteriseGlyphs(const char* family, int weight, int pixelHeight, int first, int count,
                      std::vector<GlyphBitmap>* out, std::string* matchedFile) {
   out->clear();
+  if (matchedFile) matchedFile->clear();
   std::string file;
   int faceIndex = 0;
   if (!matchFont(family, weight, pixelHeight, &file, &faceIndex)) return false;
+  if (matchedFile) *matchedFile = file;
 
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) != 0) return false;
@@ -82,7 +84,6 @@ bool rasteriseGlyphs(const char* family, int weight, int pixelHeight, int first,
     FT_Done_FreeType(library);
     return false;
   }
-  if (matchedFile) *matchedFile = file;
 
   const FT_Int32 flags = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO;
   // Characters the face lacks move the pen like its missing-glyph box but draw nothing.

@@ -19,7 +19,8 @@ struct GlyphBitmap {
 // Rasterises characters first .. first + count - 1 of the best match for `family` at `weight`
 // (100..900, 700 is bold) with an em height of `pixelHeight` pixels. Fills `out` with `count`
 // glyphs (a character the face lacks gets an empty glyph with the face's default advance) and
-// `matchedFile` with the font file used. False when no font at all can be loaded.
+// `matchedFile` with the font file used. False when no font at all can be loaded; `matchedFile`
+// then names the file that matched but could not be read, or is empty when nothing matched.
 bool rasteriseGlyphs(const char* family, int weight, int pixelHeight, int first, int count,
                      std::vector<GlyphBitmap>* out, std::string* matchedFile);
 

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "platform/glyphs.h"
+#include "platform/headless_gl.h"
+#include "tests/assets/test_pictures.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -103,6 +107,25 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + advanceOf("AB"));
   EXPECT_EQ(get(GL_LIST_BASE), 3);
   glDeleteLists(fontListBase + 96, 1);
+}
+
+TEST(BuildFontDeathTest, WithoutAnyFontOneLineNamesTheFamilyAndTheShowGoesOn) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, so fontconfig reads the empty list
+  TempFile config("no-fonts.conf");
+  std::ofstream(config.path) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+  EXPECT_EXIT(
+      {
+        setenv("FONTCONFIG_FILE", config.path.c_str(), 1);
+        std::string error;
+        if (!platform::openHeadlessGl(64, 64, &error)) std::exit(3);
+        buildFont();
+        glRasterPos2i(0, 0);
+        printText("AB");  // draws nothing, moves nothing
+        GLfloat position[4] = {};
+        glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
+        std::exit(position[0] == 32.0f && glGetError() == GL_NO_ERROR ? 0 : 4);
+      },
+      testing::ExitedWithCode(0), "kaikuranta: no font found for \"Arial Black\"; the messages will not show\n");
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "assets/textures.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "assets/jpeg_loader.h"
@@ -89,10 +91,19 @@ TEST_F(LoadTexturesTest, OddWidthPictureDrawsUprightWithoutSkew) {
   glDeleteTextures(1, table);
 }
 
-TEST(LoadTextureDeathTest, MissingPictureEndsTheProcessNamingTheFile) {
-  GLuint table[1] = {0};
-  EXPECT_EXIT(loadTexture(table, "data/no-such-picture.jpg", 0), testing::ExitedWithCode(1),
-              "^kaikuranta: cannot open data/no-such-picture\\.jpg: No such file or directory\n$");
+TEST(LoadTextureDeathTest, AnUnusablePictureEndsTheProcessWithOneLineNamingIt) {
+  TempFile png("png.jpg"), folder("folder.jpg");
+  std::ofstream(png.path) << "\x89PNG\r\n\x1a\n";
+  ASSERT_EQ(mkdir(folder.path.c_str(), 0700), 0);
+  const std::pair<std::string, const char*> cases[] = {
+      {"data/no-such-picture.jpg", "^kaikuranta: cannot open data/no-such-picture\\.jpg: No such file or directory\n$"},
+      {png.path, "^kaikuranta: /[^\n]*png\\.jpg: Not a JPEG file: starts with 0x89 0x50\n$"},
+      {folder.path, "^kaikuranta: /[^\n]*folder\\.jpg: is a folder, not a picture file\n$"}};
+  for (const auto& [path, line] : cases) {
+    GLuint table[1] = {0};
+    EXPECT_EXIT(loadTexture(table, path.c_str(), 0), testing::ExitedWithCode(1), line);
+  }
+  rmdir(folder.path.c_str());
 }
 
 }  // namespace
