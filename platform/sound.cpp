@@ -28,24 +28,38 @@ struct SoundStream {
   // Device-driven position, written by the audio callback.
   int64_t nextFrame = 0;          // next frame the callback hands out (runs on past the end)
   int64_t framesAfterCallback = 0;
-  uint64_t callbackMicros = 0;
+  uint64_t callbackMicros = 0;    // the last callback, or the play or seek waiting for one
   bool callbackSeen = false;
   int64_t lastReportedMs = 0;     // keeps the reading monotonic between seeks
+
+  // A device that stopped taking samples: the position runs on the monotonic clock from
+  // stallPositionMs at stallMicros, and the next callback moves the music to it.
+  bool stalled = false;
+  int64_t stallPositionMs = 0;
+  uint64_t stallMicros = 0;
 };
 
 namespace {
 
 constexpr int kChannels = 2;
 constexpr int kBufferFrames = 1024;
+// No callback for this long while playing: the device has stopped taking samples. Ten buffers,
+// well past the scheduling hiccups of a busy machine.
+constexpr uint64_t SOUND_STALL_MICROS = 200000;
 
 SDL_AudioDeviceID device = 0;
 int outputRate = 44100;
+int bufferFrames = kBufferFrames;  // what the device granted
 bool outputTried = false;
 // Streams live until the process ends, and past the static destructors: the audio thread may
 // still be reading one while the process exits.
 auto& allStreams = *new std::vector<std::unique_ptr<SoundStream>>;
 SoundStream* current = nullptr;                        // the one stream on channel 0
 auto& currentLock = *new std::mutex;
+
+int64_t stallPositionNow(const SoundStream& s, uint64_t nowMicros) {
+  return s.stallPositionMs + int64_t(nowMicros - s.stallMicros) / 1000;
+}
 
 void fillAudio(void*, Uint8* out, int len) {
   auto* dst = reinterpret_cast<int16_t*>(out);
@@ -61,6 +75,12 @@ void fillAudio(void*, Uint8* out, int len) {
     std::memset(out, 0, size_t(len));
     return;
   }
+  const uint64_t now = monotonicMicros();
+  if (s->stalled) {
+    // Taking samples again: the music rejoins the position that went on with the clock.
+    s->stalled = false;
+    s->nextFrame = stallPositionNow(*s, now) * outputRate / 1000;
+  }
   const int64_t total = int64_t(s->samples.size() / kChannels);
   for (int i = 0; i < frames; ++i) {
     const int64_t f = s->nextFrame + i;
@@ -73,7 +93,7 @@ void fillAudio(void*, Uint8* out, int len) {
   }
   s->nextFrame += frames;
   s->framesAfterCallback = s->nextFrame;
-  s->callbackMicros = monotonicMicros();
+  s->callbackMicros = now;
   s->callbackSeen = true;
 }
 
@@ -104,6 +124,7 @@ bool soundInit(int mixRate) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
+  bufferFrames = have.samples > 0 ? int(have.samples) : kBufferFrames;
   SDL_PauseAudioDevice(device, 0);
   return true;
 }
@@ -127,8 +148,10 @@ bool soundStreamPlay(SoundStream* s) {
     s->clockBaseMs = timeGetTime();
     s->clockBasePositionMs = 0;
     s->nextFrame = 0;
+    s->callbackMicros = monotonicMicros();
     s->callbackSeen = false;
     s->lastReportedMs = 0;
+    s->stalled = false;
   }
   if (!s->clockDriven) {
     std::lock_guard<std::mutex> guard(currentLock);
@@ -144,8 +167,11 @@ bool soundStreamSetTime(SoundStream* s, int ms) {
   s->clockBaseMs = timeGetTime();
   s->clockBasePositionMs = pos;
   s->nextFrame = pos * outputRate / 1000;
+  s->callbackMicros = monotonicMicros();
   s->callbackSeen = false;
   s->lastReportedMs = pos;
+  s->stallPositionMs = pos;
+  s->stallMicros = s->callbackMicros;
   return true;
 }
 
@@ -154,18 +180,33 @@ int soundStreamGetTime(SoundStream* s) {
   std::lock_guard<std::mutex> guard(s->lock);
   if (!s->playing) return int(s->clockBasePositionMs);
   int64_t ms;
+  const uint64_t now = monotonicMicros();
   if (s->clockDriven) {
     ms = s->clockBasePositionMs + int64_t(uint32_t(timeGetTime() - s->clockBaseMs));
-  } else if (!s->callbackSeen) {
-    ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
+  } else if (s->stalled) {
+    ms = stallPositionNow(*s, now);
   } else {
-    // The device plays the buffer before the one it was just handed; between callbacks the
-    // heard position moves on with the clock, but never past what the device has.
-    const int64_t heardFrames = s->framesAfterCallback - kBufferFrames;
-    const int64_t sinceMicros = int64_t(monotonicMicros() - s->callbackMicros);
-    const int64_t maxMicros = int64_t(kBufferFrames) * 1000000 / outputRate;
-    const int64_t micros = heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros);
-    ms = micros / 1000;
+    const int64_t sinceMicros = int64_t(now - s->callbackMicros);
+    if (!s->callbackSeen) {
+      ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
+    } else {
+      // The device plays the buffer it was just handed; between callbacks the heard position
+      // moves on with the clock, but never past what the device has.
+      const int64_t heardFrames = s->framesAfterCallback - bufferFrames;
+      const int64_t maxMicros = int64_t(bufferFrames) * 1000000 / outputRate;
+      ms = (heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros)) / 1000;
+    }
+    if (sinceMicros > int64_t(SOUND_STALL_MICROS)) {
+      // Unplugged or hung: the show must not wait for it. The position goes on with the clock
+      // from where it stands, and the music joins it when the device takes samples again.
+      s->stalled = true;
+      s->stallPositionMs = std::max(ms, s->lastReportedMs);
+      s->stallMicros = now;
+      std::fprintf(stderr,
+                   "kaikuranta: the audio device took no sound for %d ms; the show goes on with "
+                   "its own clock\n",
+                   int(sinceMicros / 1000));
+    }
   }
   ms = std::max(ms, s->lastReportedMs);
   s->lastReportedMs = ms;

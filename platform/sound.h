@@ -1,8 +1,8 @@
 #pragma once
 // The music player: an MP3 stream decoded whole by mp3_decoder.h (gapless, so sample 0 of the
-// music is position 0) and played through SDL's audio output at 44100 Hz. Five operations, the ones the
-// show's start-up and clock need. When the clock is simulated (platform/clock.h) no device is
-// opened and the position simply follows the clock from the moment of playback.
+// music is position 0) and played through SDL's audio output at 44100 Hz. Five operations, the
+// ones the show's start-up and clock need. When the clock is simulated (platform/clock.h) no
+// device is opened and the position simply follows the clock from the moment of playback.
 // All five are called from the program's thread; the audio callback runs on SDL's own thread and
 // shares only the stream's internal, lock-protected counters.
 #include <cstdint>
@@ -28,7 +28,9 @@ bool soundStreamSetTime(SoundStream* stream, int ms);
 
 // The position being heard now, in milliseconds from the start of the stream: monotonic between
 // seeks, smooth between audio callbacks, never ahead of the audio by more than a few ms. Past the
-// end of a short stream it goes on advancing in silence.
+// end of a short stream it goes on advancing in silence. When the device takes no samples for
+// 200 ms (unplugged, hung) it goes on with the millisecond clock from where it stood, after one
+// line on standard error, and the music skips to it once the device takes samples again.
 int soundStreamGetTime(SoundStream* stream);
 
 // Closes the output (tests only; the show never closes it).

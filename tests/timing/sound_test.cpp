@@ -1,109 +1,28 @@
 // The music player on real MP3 files made here with LAME, played through SDL's dummy audio
 // driver (a real device that discards the sound at the real rate).
+#include "platform/sound.h"
+
+#include <SDL.h>
 #include <gtest/gtest.h>
-#include <lame/lame.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "platform/clock.h"
-#include "platform/mp3_decoder.h"
-#include "platform/sound.h"
+#include "tests/timing/lame_files.h"
 
 namespace {
 
 using platform::SoundStream;
 
-enum class Tag { NONE, ID3V1, ID3V2, APE };
-struct Mp3Format {
-  int rate = 44100;
-  int channels = 2;
-  bool vbr = false;
-  Tag tag = Tag::NONE;
-};
-constexpr double TONE_HZ = 440.0;
-constexpr double TONE_PEAK = 8000.0;
-
-void appendLe32(std::vector<unsigned char>* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back((v >> (8 * i)) & 0xff);
-}
-
-// An APEv2 tag (header, one item, footer) as taggers append it after the last frame.
-std::vector<unsigned char> apeTag() {
-  std::vector<unsigned char> item;
-  appendLe32(&item, 4);
-  appendLe32(&item, 0);
-  for (char c : std::string("Title\0Tone", 10)) item.push_back((unsigned char)c);
-  std::vector<unsigned char> tag;
-  for (uint32_t flags : {0xa0000000u, 0x80000000u}) {
-    const std::string magic = "APETAGEX";
-    tag.insert(tag.end(), magic.begin(), magic.end());
-    for (uint32_t v : {2000u, uint32_t(item.size() + 32), 1u, flags}) appendLe32(&tag, v);
-    tag.resize(tag.size() + 8, 0);
-    if (flags & 0x20000000u) tag.insert(tag.end(), item.begin(), item.end());
+// The one output device open, found by its status (SDL numbers devices from 2).
+SDL_AudioDeviceID openOutput() {
+  for (SDL_AudioDeviceID id = 1; id < 64; ++id) {
+    if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) return id;
   }
-  return tag;
-}
-
-// A 440 Hz tone made by LAME, with its gapless tag after any ID3v2 tag.
-std::string makeMp3(double seconds, Mp3Format format = {}) {
-  char path[] = "/tmp/kk-sound-XXXXXX.mp3";
-  close(mkstemps(path, 4));
-  lame_t lame = lame_init();
-  lame_set_in_samplerate(lame, format.rate);
-  lame_set_out_samplerate(lame, format.rate);
-  lame_set_num_channels(lame, format.channels);
-  lame_set_mode(lame, format.channels == 1 ? MONO : JOINT_STEREO);
-  if (format.vbr) lame_set_VBR(lame, vbr_default);
-  lame_set_quality(lame, 7);
-  id3tag_init(lame);
-  if (format.tag == Tag::ID3V1) id3tag_v1_only(lame);
-  if (format.tag == Tag::ID3V2) id3tag_v2_only(lame);
-  id3tag_set_title(lame, "Tone");
-  lame_set_write_id3tag_automatic(lame, format.tag == Tag::ID3V1 || format.tag == Tag::ID3V2);
-  lame_init_params(lame);
-  const int n = int(seconds * format.rate);
-  std::vector<short> tone(size_t(n), 0);
-  for (int i = 0; i < n; ++i) tone[size_t(i)] = short(TONE_PEAK * std::sin(2 * M_PI * TONE_HZ * i / format.rate));
-  std::vector<unsigned char> out(size_t(1.25 * n) + 16384);
-  int bytes = lame_encode_buffer(lame, tone.data(), tone.data(), n, out.data(), int(out.size()));
-  bytes += lame_encode_flush(lame, out.data() + bytes, int(out.size()) - bytes);
-  if (format.tag == Tag::APE) {
-    const std::vector<unsigned char> ape = apeTag();
-    std::copy(ape.begin(), ape.end(), out.begin() + bytes);
-    bytes += int(ape.size());
-  }
-  FILE* f = std::fopen(path, "w+b");
-  std::fwrite(out.data(), 1, size_t(bytes), f);
-  lame_mp3_tags_fid(lame, f);
-  std::fclose(f);
-  lame_close(lame);
-  return path;
-}
-
-// The rate of the left channel's rising zero crossings between 10 % and 90 % of the output.
-double toneHz(const std::vector<int16_t>& s) {
-  const size_t frames = s.size() / 2;
-  double first = -1, last = -1;
-  int crossings = 0;
-  for (size_t i = frames / 10; i + 1 < frames * 9 / 10; ++i) {
-    const double a = s[2 * i], b = s[2 * i + 2];
-    if (a >= 0 || b < 0) continue;
-    last = double(i) + a / (a - b);
-    if (first < 0) first = last;
-    ++crossings;
-  }
-  return (crossings - 1) * 44100.0 / (last - first);
-}
-
-double rmsDbOfMiddle(const std::vector<int16_t>& s) {
-  double sum = 0;
-  for (size_t i = s.size() / 10; i < s.size() * 9 / 10; ++i) sum += double(s[i]) * s[i];
-  return 10 * std::log10(sum / double(s.size() * 8 / 10));
+  return 0;
 }
 
 // Plays from `fromMs`, waits `waitMs` and returns the position.
@@ -202,45 +121,60 @@ TEST_F(SoundTest, ASimulatedClockDrivesThePositionWithoutADevice) {
   std::remove(path.c_str());
 }
 
-TEST_F(SoundTest, EveryMpegRateLayoutAndTagDecodesAtItsPitchAndLength) {
-  struct Case {
-    Mp3Format format;
-    double extraSeconds;  // what the encoder's delay and padding may add
+TEST_F(SoundTest, AStalledDeviceHandsThePositionToTheClockUntilItTakesSamplesAgain) {
+  const std::string path = makeMp3(4.0);
+  ASSERT_TRUE(platform::soundInit(44100));
+  SoundStream* s = platform::soundStreamOpen(path.c_str());
+  platform::soundStreamPlay(s);
+  platform::soundStreamSetTime(s, 0);
+  const SDL_AudioDeviceID output = openOutput();
+  ASSERT_NE(output, 0u);
+  int previous = 0;
+  // Holds the device's lock (its thread waits for it before every callback) for `ms` while
+  // reading the position every 4 ms; returns how far the position moved.
+  const auto stallFor = [&](uint32_t ms) {
+    SDL_LockAudioDevice(output);
+    const uint64_t start = platform::monotonicMicros();
+    const int from = platform::soundStreamGetTime(s);
+    while (platform::monotonicMicros() - start < ms * 1000u) {
+      platform::sleepMs(4);
+      const int now = platform::soundStreamGetTime(s);
+      EXPECT_GE(now, previous) << "the position went backwards";
+      previous = now;
+    }
+    SDL_UnlockAudioDevice(output);
+    const double wallMs = double(platform::monotonicMicros() - start) / 1000;
+    std::printf("stalled %.0f ms: the position moved %d ms, held for %.0f ms\n", wallMs,
+                previous - from, wallMs - (previous - from));
+    return previous - from;
   };
-  const Case cases[] = {
-      {{22050, 1, true, Tag::ID3V2}, 0},  {{48000, 2, false, Tag::ID3V1}, 0},
-      {{16000, 2, true, Tag::APE}, 0},    {{32000, 1, false, Tag::NONE}, 0},
-      {{44100, 2, false, Tag::NONE}, 0},  {{44100, 1, true, Tag::APE}, 0},
-      // MPEG-2.5: LAME writes no gapless tag at these rates.
-      {{8000, 1, true, Tag::ID3V2}, 0.2}, {{11025, 2, false, Tag::APE}, 0.2},
-  };
-  const double seconds = 2.0;
-  for (const Case& c : cases) {
-    const std::string path = makeMp3(seconds, c.format);
-    SCOPED_TRACE(std::to_string(c.format.rate) + " Hz, " + std::to_string(c.format.channels) +
-                 " channels, tag " + std::to_string(int(c.format.tag)));
-    ::testing::internal::CaptureStderr();
-    platform::soundStreamOpen(path.c_str());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the player takes it
+  platform::sleepMs(300);
+  previous = platform::soundStreamGetTime(s);
+  ::testing::internal::CaptureStderr();
+  const int moved = stallFor(500);
+  // Held at most the detection time (and one buffer of interpolation), then on with the clock.
+  EXPECT_GE(moved, 500 - 200 - 60);
+  EXPECT_LE(moved, 510);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("audio device"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 
-    std::vector<int16_t> pcm;
-    std::string why;
-    ASSERT_TRUE(platform::decodeMp3File(path.c_str(), 44100, &pcm, &why)) << why;
-    const double decoded = double(pcm.size() / 2) / 44100;
-    if (c.format.rate == 44100) {
-      EXPECT_EQ(pcm.size(), size_t(2 * seconds * 44100));  // gapless to the sample
-    }
-    EXPECT_GE(decoded, seconds * 0.99);
-    EXPECT_LE(decoded, seconds * 1.01 + c.extraSeconds);
-    EXPECT_NEAR(toneHz(pcm), TONE_HZ, TONE_HZ * 0.01);
-    EXPECT_NEAR(rmsDbOfMiddle(pcm), 20 * std::log10(TONE_PEAK / std::sqrt(2.0)), 1.0);
-    if (c.format.channels == 1) {
-      bool same = true;
-      for (size_t i = 0; i < pcm.size(); i += 2) same = same && pcm[i] == pcm[i + 1];
-      EXPECT_TRUE(same) << "mono plays on both sides";
-    }
-    std::remove(path.c_str());
+  // Taking samples again, the device drives the position on at the real rate; a second stall
+  // is noticed again.
+  const uint64_t resumed = platform::monotonicMicros();
+  const int atResume = platform::soundStreamGetTime(s);
+  while (platform::monotonicMicros() - resumed < 400000) {
+    platform::sleepMs(4);
+    const int now = platform::soundStreamGetTime(s);
+    ASSERT_GE(now, previous);
+    previous = now;
   }
+  EXPECT_NEAR(previous - atResume, 400, 60);
+  ::testing::internal::CaptureStderr();
+  stallFor(300);
+  const std::string again = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(again.begin(), again.end(), '\n'), 1) << again;
+  std::remove(path.c_str());
 }
 
 }  // namespace
