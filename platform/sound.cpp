@@ -42,9 +42,11 @@ struct SoundStream {
 namespace {
 
 constexpr int kChannels = 2;
-constexpr int kBufferFrames = 1024;
-// No callback for this long while playing: the device has stopped taking samples. Ten buffers,
-// well past the scheduling hiccups of a busy machine.
+// 93 ms a buffer. Through PulseAudio on a busy two-core machine, 1024 and 2048 frames ran dry
+// several times a minute and 4096 not at all; the position counts the buffer's delay.
+constexpr int kBufferFrames = 4096;
+// No callback for this long while playing: the device has stopped taking samples. More than two
+// buffers, and past the longest hiccup seen on a loaded machine (180 ms).
 constexpr uint64_t SOUND_STALL_MICROS = 200000;
 
 SDL_AudioDeviceID device = 0;
@@ -77,9 +79,10 @@ void fillAudio(void*, Uint8* out, int len) {
   }
   const uint64_t now = monotonicMicros();
   if (s->stalled) {
-    // Taking samples again: the music rejoins the position that went on with the clock.
+    // Taking samples again: the music rejoins the position that went on with the clock, where
+    // that will be once this buffer is heard.
     s->stalled = false;
-    s->nextFrame = stallPositionNow(*s, now) * outputRate / 1000;
+    s->nextFrame = stallPositionNow(*s, now) * outputRate / 1000 + bufferFrames;
   }
   const int64_t total = int64_t(s->samples.size() / kChannels);
   for (int i = 0; i < frames; ++i) {
@@ -190,9 +193,9 @@ int soundStreamGetTime(SoundStream* s) {
     if (!s->callbackSeen) {
       ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
     } else {
-      // The device plays the buffer it was just handed; between callbacks the heard position
-      // moves on with the clock, but never past what the device has.
-      const int64_t heardFrames = s->framesAfterCallback - bufferFrames;
+      // The device plays the buffer before the one it was just handed; between callbacks the
+      // heard position moves on with the clock, but never past what the device has.
+      const int64_t heardFrames = s->framesAfterCallback - 2 * int64_t(bufferFrames);
       const int64_t maxMicros = int64_t(bufferFrames) * 1000000 / outputRate;
       ms = (heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros)) / 1000;
     }

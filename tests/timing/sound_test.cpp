@@ -68,18 +68,19 @@ TEST_F(SoundTest, PositionAdvancesAtRealRateSmoothlyAndSeeksBack) {
     previousMicros = nowMicros;
   }
   const double wallMs = double(platform::monotonicMicros() - start) / 1000.0;
-  // Behind the wall clock by the device's buffering at most, never ahead of it.
+  // Behind the wall clock by the device's buffering at most (the dummy driver takes a 93 ms
+  // buffer at once, the position allows for one more queued), never ahead of it.
   EXPECT_LE(previous, wallMs + 5);
-  EXPECT_GE(previous, wallMs - 80);
-  EXPECT_LT(largestLeap, 10);  // interpolated between callbacks, not 23 ms steps
+  EXPECT_GE(previous, wallMs - 220);
+  EXPECT_LT(largestLeap, 10);  // interpolated between callbacks, not 93 ms steps
 
   platform::soundStreamSetTime(s, 0);
   EXPECT_LT(platform::soundStreamGetTime(s), 5);
   const int afterSeek = positionAfter(s, 0, 300);
-  EXPECT_GT(afterSeek, 200);
+  EXPECT_GT(afterSeek, 300 - 220);
   EXPECT_LT(afterSeek, 330);
-  // Past the end of the stream the position keeps advancing.
-  EXPECT_GT(positionAfter(s, 3800, 700), 4350);
+  // Past the end of the stream (4 s) the position keeps advancing.
+  EXPECT_GT(positionAfter(s, 3800, 700), 4500 - 220);
   std::remove(path.c_str());
 }
 
