@@ -1,17 +1,17 @@
 #include "platform/sound.h"
 
 #include <SDL.h>
-#include <mpg123.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/mp3_decoder.h"
 
 namespace platform {
 
@@ -28,24 +28,40 @@ struct SoundStream {
   // Device-driven position, written by the audio callback.
   int64_t nextFrame = 0;          // next frame the callback hands out (runs on past the end)
   int64_t framesAfterCallback = 0;
-  uint64_t callbackMicros = 0;
+  uint64_t callbackMicros = 0;    // the last callback, or the play or seek waiting for one
   bool callbackSeen = false;
   int64_t lastReportedMs = 0;     // keeps the reading monotonic between seeks
+
+  // A device that stopped taking samples: the position runs on the monotonic clock from
+  // stallPositionMs at stallMicros, and the next callback moves the music to it.
+  bool stalled = false;
+  int64_t stallPositionMs = 0;
+  uint64_t stallMicros = 0;
 };
 
 namespace {
 
 constexpr int kChannels = 2;
-constexpr int kBufferFrames = 1024;
+// 93 ms a buffer. Through PulseAudio on a busy two-core machine, 1024 and 2048 frames ran dry
+// several times a minute and 4096 not at all; the position counts the buffer's delay.
+constexpr int kBufferFrames = 4096;
+// No callback for this long while playing: the device has stopped taking samples. More than two
+// buffers, and past the longest hiccup seen on a loaded machine (180 ms).
+constexpr uint64_t SOUND_STALL_MICROS = 200000;
 
 SDL_AudioDeviceID device = 0;
 int outputRate = 44100;
+int bufferFrames = kBufferFrames;  // what the device granted
 bool outputTried = false;
 // Streams live until the process ends, and past the static destructors: the audio thread may
 // still be reading one while the process exits.
 auto& allStreams = *new std::vector<std::unique_ptr<SoundStream>>;
 SoundStream* current = nullptr;                        // the one stream on channel 0
 auto& currentLock = *new std::mutex;
+
+int64_t stallPositionNow(const SoundStream& s, uint64_t nowMicros) {
+  return s.stallPositionMs + int64_t(nowMicros - s.stallMicros) / 1000;
+}
 
 void fillAudio(void*, Uint8* out, int len) {
   auto* dst = reinterpret_cast<int16_t*>(out);
@@ -61,6 +77,13 @@ void fillAudio(void*, Uint8* out, int len) {
     std::memset(out, 0, size_t(len));
     return;
   }
+  const uint64_t now = monotonicMicros();
+  if (s->stalled) {
+    // Taking samples again: the music rejoins the position that went on with the clock, where
+    // that will be once this buffer is heard.
+    s->stalled = false;
+    s->nextFrame = stallPositionNow(*s, now) * outputRate / 1000 + bufferFrames;
+  }
   const int64_t total = int64_t(s->samples.size() / kChannels);
   for (int i = 0; i < frames; ++i) {
     const int64_t f = s->nextFrame + i;
@@ -73,67 +96,8 @@ void fillAudio(void*, Uint8* out, int len) {
   }
   s->nextFrame += frames;
   s->framesAfterCallback = s->nextFrame;
-  s->callbackMicros = monotonicMicros();
+  s->callbackMicros = now;
   s->callbackSeen = true;
-}
-
-bool decodeMp3(const char* path, std::vector<int16_t>* out, std::string* why) {
-  FILE* probe = std::fopen(path, "rb");
-  if (!probe) {
-    *why = std::string("cannot open ") + path + ": " + std::strerror(errno);
-    return false;
-  }
-  std::fclose(probe);
-
-  mpg123_init();
-  int err = MPG123_OK;
-  mpg123_handle* mh = mpg123_new(nullptr, &err);
-  if (!mh) {
-    *why = std::string("cannot decode ") + path + ": " + mpg123_plain_strerror(err);
-    return false;
-  }
-  // Gapless decoding drops the encoder's delay and padding, so sample 0 is the music's first.
-  mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET, 0);
-  mpg123_format_none(mh);
-  mpg123_format(mh, outputRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-  if (mpg123_open(mh, path) != MPG123_OK) {
-    *why = std::string("cannot decode ") + path + ": " + mpg123_strerror(mh);
-    mpg123_delete(mh);
-    return false;
-  }
-  std::vector<unsigned char> chunk(64 * 1024);
-  out->clear();
-  bool gotFormat = false;
-  for (;;) {
-    size_t done = 0;
-    int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
-    if (rc == MPG123_NEW_FORMAT) {
-      long rate = 0;
-      int channels = 0, encoding = 0;
-      mpg123_getformat(mh, &rate, &channels, &encoding);
-      gotFormat = rate == outputRate && channels == kChannels && encoding == MPG123_ENC_SIGNED_16;
-      if (!gotFormat) break;
-      continue;
-    }
-    if (done > 0) {
-      const auto* s = reinterpret_cast<const int16_t*>(chunk.data());
-      out->insert(out->end(), s, s + done / sizeof(int16_t));
-    }
-    if (rc == MPG123_DONE) break;
-    if (rc != MPG123_OK) {
-      out->clear();
-      break;
-    }
-  }
-  mpg123_close(mh);
-  mpg123_delete(mh);
-  if (!gotFormat || out->empty()) {
-    *why = std::string("cannot decode ") + path + ": not an MP3 stream at " +
-           std::to_string(outputRate) + " Hz";
-    out->clear();
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -163,6 +127,7 @@ bool soundInit(int mixRate) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
+  bufferFrames = have.samples > 0 ? int(have.samples) : kBufferFrames;
   SDL_PauseAudioDevice(device, 0);
   return true;
 }
@@ -171,10 +136,8 @@ SoundStream* soundStreamOpen(const char* path) {
   allStreams.push_back(std::make_unique<SoundStream>());
   SoundStream* s = allStreams.back().get();
   std::string why;
-  if (!decodeMp3(path, &s->samples, &why)) {
+  if (!decodeMp3File(path, outputRate, &s->samples, &why)) {
     std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
-    s->samples.clear();
-    s->samples.shrink_to_fit();
   }
   s->clockDriven = device == 0 || s->samples.empty();
   return s;
@@ -188,8 +151,10 @@ bool soundStreamPlay(SoundStream* s) {
     s->clockBaseMs = timeGetTime();
     s->clockBasePositionMs = 0;
     s->nextFrame = 0;
+    s->callbackMicros = monotonicMicros();
     s->callbackSeen = false;
     s->lastReportedMs = 0;
+    s->stalled = false;
   }
   if (!s->clockDriven) {
     std::lock_guard<std::mutex> guard(currentLock);
@@ -205,8 +170,11 @@ bool soundStreamSetTime(SoundStream* s, int ms) {
   s->clockBaseMs = timeGetTime();
   s->clockBasePositionMs = pos;
   s->nextFrame = pos * outputRate / 1000;
+  s->callbackMicros = monotonicMicros();
   s->callbackSeen = false;
   s->lastReportedMs = pos;
+  s->stallPositionMs = pos;
+  s->stallMicros = s->callbackMicros;
   return true;
 }
 
@@ -215,18 +183,33 @@ int soundStreamGetTime(SoundStream* s) {
   std::lock_guard<std::mutex> guard(s->lock);
   if (!s->playing) return int(s->clockBasePositionMs);
   int64_t ms;
+  const uint64_t now = monotonicMicros();
   if (s->clockDriven) {
     ms = s->clockBasePositionMs + int64_t(uint32_t(timeGetTime() - s->clockBaseMs));
-  } else if (!s->callbackSeen) {
-    ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
+  } else if (s->stalled) {
+    ms = stallPositionNow(*s, now);
   } else {
-    // The device plays the buffer before the one it was just handed; between callbacks the
-    // heard position moves on with the clock, but never past what the device has.
-    const int64_t heardFrames = s->framesAfterCallback - kBufferFrames;
-    const int64_t sinceMicros = int64_t(monotonicMicros() - s->callbackMicros);
-    const int64_t maxMicros = int64_t(kBufferFrames) * 1000000 / outputRate;
-    const int64_t micros = heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros);
-    ms = micros / 1000;
+    const int64_t sinceMicros = int64_t(now - s->callbackMicros);
+    if (!s->callbackSeen) {
+      ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
+    } else {
+      // The device plays the buffer before the one it was just handed; between callbacks the
+      // heard position moves on with the clock, but never past what the device has.
+      const int64_t heardFrames = s->framesAfterCallback - 2 * int64_t(bufferFrames);
+      const int64_t maxMicros = int64_t(bufferFrames) * 1000000 / outputRate;
+      ms = (heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros)) / 1000;
+    }
+    if (sinceMicros > int64_t(SOUND_STALL_MICROS)) {
+      // Unplugged or hung: the show must not wait for it. The position goes on with the clock
+      // from where it stands, and the music joins it when the device takes samples again.
+      s->stalled = true;
+      s->stallPositionMs = std::max(ms, s->lastReportedMs);
+      s->stallMicros = now;
+      std::fprintf(stderr,
+                   "kaikuranta: the audio device took no sound for %d ms; the show goes on with "
+                   "its own clock\n",
+                   int(sinceMicros / 1000));
+    }
   }
   ms = std::max(ms, s->lastReportedMs);
   s->lastReportedMs = ms;

@@ -1,0 +1,137 @@
+#include "platform/mp3_decoder.h"
+
+#include <mpg123.h>
+#include <syn123.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+
+namespace platform {
+namespace {
+
+// The sample rates of MPEG-1, MPEG-2 and MPEG-2.5 audio.
+constexpr long MP3_RATES[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+constexpr size_t MP3_CHUNK_BYTES = 64 * 1024;
+// Reserving for the announced length saves the vector's doublings; past an hour the header is
+// more likely wrong than the music that long, so the vector grows as the audio really comes.
+constexpr long long MP3_MAX_RESERVED_SECONDS = 3600;
+
+struct DecoderDeleter {
+  void operator()(mpg123_handle* h) const { mpg123_delete(h); }
+};
+struct ResamplerDeleter {
+  void operator()(syn123_handle* h) const { syn123_del(h); }
+};
+
+int16_t toInt16(float x) {
+  return int16_t(std::clamp(std::nearbyint(x * 32768.0f), -32768.0f, 32767.0f));
+}
+
+bool decode(const char* path, int outputRate, std::vector<int16_t>* out, std::string* why) {
+  const auto fail = [&](const std::string& cause) {
+    *why = std::string("cannot decode ") + path + ": " + cause;
+    return false;
+  };
+  // libmpg123 says only "file access error": the system knows why.
+  FILE* probe = std::fopen(path, "rb");
+  if (!probe) {
+    *why = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::fclose(probe);
+
+  mpg123_init();  // a no-op since 1.27, needed before it
+  int err = MPG123_OK;
+  std::unique_ptr<mpg123_handle, DecoderDeleter> decoder(mpg123_new(nullptr, &err));
+  mpg123_handle* mh = decoder.get();
+  if (!mh) return fail(mpg123_plain_strerror(err));
+  // Gapless decoding drops the encoder's delay and padding, so sample 0 is the music's first.
+  // Setting the whole flag word also turns off the decoder's own resampling, which drops or
+  // repeats samples: a stream at another rate comes out as float for libsyn123's resampler.
+  mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET, 0);
+  mpg123_format_none(mh);
+  for (long rate : MP3_RATES) {
+    mpg123_format(mh, rate, MPG123_STEREO,
+                  rate == outputRate ? MPG123_ENC_SIGNED_16 : MPG123_ENC_FLOAT_32);
+  }
+  if (mpg123_open(mh, path) != MPG123_OK) return fail(mpg123_strerror(mh));
+
+  // The format, read from the first frame, and again whenever the stream changes it.
+  long rate = 0;
+  int channels = 0, encoding = 0;
+  std::unique_ptr<syn123_handle, ResamplerDeleter> resampler;
+  const auto takeFormat = [&] {
+    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK) return false;
+    if (encoding != MPG123_ENC_FLOAT_32) return true;
+    if (!resampler) resampler.reset(syn123_new(outputRate, 2, MPG123_ENC_FLOAT_32, 0, &err));
+    return resampler && syn123_setup_resample(resampler.get(), rate, outputRate, 2, 0, 0) ==
+                            SYN123_OK;
+  };
+  if (!takeFormat()) return fail("not MPEG audio");
+  const off_t length = mpg123_length(mh);
+  if (length > 0 && length < MP3_MAX_RESERVED_SECONDS * rate) {
+    out->reserve(size_t(length * outputRate / rate + outputRate) * 2);
+  }
+
+  std::vector<unsigned char> chunk(MP3_CHUNK_BYTES);
+  std::vector<float> resampled;
+  for (;;) {
+    size_t done = 0;
+    const int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
+    if (rc == MPG123_NEW_FORMAT) {
+      if (!takeFormat()) return fail("cannot resample " + std::to_string(rate) + " Hz");
+      continue;
+    }
+    if (encoding == MPG123_ENC_SIGNED_16) {
+      const auto* s = reinterpret_cast<const int16_t*>(chunk.data());
+      out->insert(out->end(), s, s + done / sizeof(int16_t));
+    } else if (done > 0) {
+      auto* s = reinterpret_cast<float*>(chunk.data());
+      const size_t frames = done / (2 * sizeof(float));
+      resampled.resize(2 * syn123_resample_count(rate, outputRate, frames));
+      const size_t made = syn123_resample(resampler.get(), resampled.data(), s, frames);
+      std::transform(resampled.begin(), resampled.begin() + ptrdiff_t(2 * made),
+                     std::back_inserter(*out), toInt16);
+    }
+    if (rc == MPG123_DONE) break;
+    if (rc != MPG123_OK) return fail(mpg123_strerror(mh));
+  }
+  if (out->empty()) return fail("no MPEG audio in it");
+  return true;
+}
+
+}  // namespace
+
+bool decodeMp3File(const char* path, int outputRate, std::vector<int16_t>* samples,
+                   std::string* why) {
+  samples->clear();
+  bool ok = false;
+  try {
+    ok = decode(path, outputRate, samples, why);
+  } catch (const std::exception& e) {
+    // The whole music does not fit in memory: the file fails, the program goes on.
+    samples->clear();
+    samples->shrink_to_fit();
+    try {
+      const bool noMemory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+      *why = std::string("cannot decode ") + path + ": " +
+             (noMemory ? "out of memory" : e.what());
+    } catch (...) {
+      why->clear();
+    }
+    return false;
+  }
+  if (!ok) {
+    samples->clear();
+    samples->shrink_to_fit();
+  }
+  return ok;
+}
+
+}  // namespace platform
