@@ -116,6 +116,7 @@ void catchEndRequests() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   struct sigaction action {};
   action.sa_handler = onEndSignal;
+  action.sa_flags = SA_RESTART;  // the libraries underneath need not expect interrupted calls
   sigemptyset(&action.sa_mask);
   for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&action.sa_mask, sig);
   for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaction(sig, &action, nullptr);

@@ -54,16 +54,16 @@ class ShowWindowTest : public ::testing::Test {
   }
 
   // A display with one screen mode and the show on it, playing silent; its window named `title`.
-  Window start(const char* screen, const char* title) {
+  Window start(const char* screen, const char* title, const char* audio = "dummy") {
     xvfb_ = std::make_unique<Xvfb>(screen);
     x_ = xvfb_->ok() ? XOpenDisplay(nullptr) : nullptr;
     if (!x_) return 0;
     XSetErrorHandler(ignoreXErrors);
-    return launch(title);
+    return launch(title, audio);
   }
   // The show (again) on the display already running; its window named `title`, or 0.
-  Window launch(const char* title) {
-    show_.reset(new ChildProcess({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}}));
+  Window launch(const char* title, const char* audio = "dummy") {
+    show_.reset(new ChildProcess({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", audio}}));
     return waitForWindow(title, 30);
   }
 
@@ -87,8 +87,8 @@ class ShowWindowTest : public ::testing::Test {
   }
 
   // Where the display has the mode: fullscreen (the cursor hidden), 640x480, "Kaikuranta", drawing.
-  Window startFullscreen() {
-    const Window w = start("640x480x24", "Kaikuranta");
+  Window startFullscreen(const char* audio = "dummy") {
+    const Window w = start("640x480x24", "Kaikuranta", audio);
     if (!w) return 0;
     EXPECT_TRUE(cursorHiddenWithin(true, 10));
     EXPECT_EQ(size(w), std::make_pair(640, 480));
@@ -243,14 +243,20 @@ TEST_F(ShowWindowTest, WithoutThe640x480ModeNoClosesTheProgram) {
   EXPECT_EQ(ended(5), 0) << output();
 }
 
-// With a silent audio device the show ends by itself once its clock passes 154.5 s; its first
-// picture appears within a second of show time 0.
+// The show ends by itself once its clock passes 154.5 s; its first picture appears within a
+// second of show time 0. Without a sound device the clock keeps the wall's time however loaded
+// the machine (SDL's dummy device paces itself with sleeps and falls behind under load, and the
+// show follows its music). The end is the window closing; the exit after it (and the
+// sanitizers' leak check) may take long on a loaded machine.
 TEST_F(ShowWindowTest, PlaysTheWholeShowAndEndsByItself) {
-  ASSERT_NE(startFullscreen(), 0u) << output();
+  const Window w = startFullscreen("no-such-driver");
+  ASSERT_NE(w, 0u) << output();
   const double playing = nowSeconds();
-  EXPECT_EQ(ended(200), 0) << output();
-  EXPECT_GT(nowSeconds() - playing, 152.5);
-  EXPECT_LT(nowSeconds() - playing, 160.0);
+  EXPECT_TRUE(within(200, [&] { return !viewable(w); })) << output();
+  const double played = nowSeconds() - playing;
+  EXPECT_GT(played, 152.5);
+  EXPECT_LT(played, 160.0);
+  EXPECT_EQ(ended(30), 0) << output();
 }
 
 // A tap comes and goes between two passes of the loop, or while the show is still starting (the

@@ -40,7 +40,12 @@ Played play(SoundStream* s, int fromMs, uint32_t waitMs) {
   return {position - fromMs, double(platform::monotonicMicros() - start) / 1000.0};
 }
 
-// Behind the wall clock by at most `lagMs` (the device's buffering), never ahead of it.
+// How far a stream played by SDL's dummy device may fall behind the wall clock: its buffering,
+// and the device's own lag, since it paces itself with sleeps that overrun on a loaded machine
+// (it was seen 3 % slow with two cores shared ten ways). It is never fast.
+double deviceLag(double wallMs) { return 220 + 0.1 * wallMs; }
+
+// Behind the wall clock by at most `lagMs`, never ahead of it.
 void expectFollowsWallClock(const Played& p, double lagMs) {
   EXPECT_LE(p.moved, p.wallMs + 5) << "ahead of the wall clock";
   EXPECT_GE(p.moved, p.wallMs - lagMs) << "behind the wall clock";
@@ -83,14 +88,16 @@ TEST_F(SoundTest, PositionAdvancesAtRealRateSmoothlyAndSeeksBack) {
   // Behind the wall clock by the device's buffering at most (the dummy driver takes a 93 ms
   // buffer at once, the position allows for one more queued), never ahead of it.
   EXPECT_LE(previous, wallMs + 5);
-  EXPECT_GE(previous, wallMs - 220);
+  EXPECT_GE(previous, wallMs - deviceLag(wallMs));
   EXPECT_LT(largestJump, 10);  // interpolated between callbacks, not in 93 ms steps
 
   platform::soundStreamSetTime(s, 0);
   EXPECT_LT(platform::soundStreamGetTime(s), 5);
-  expectFollowsWallClock(play(s, 0, 300), 220);
+  Played p = play(s, 0, 300);
+  expectFollowsWallClock(p, deviceLag(p.wallMs));
   // Past the end of the stream the position keeps advancing.
-  expectFollowsWallClock(play(s, 3800, 700), 220);
+  p = play(s, 3800, 700);
+  expectFollowsWallClock(p, deviceLag(p.wallMs));
   std::remove(path.c_str());
 }
 
