@@ -67,7 +67,7 @@ Msg translateEvent(const platform::Event& event) {
 }
 
 bool peekMessage(Msg* msg) {
-  // A hangup, interrupt or terminate signal asks for the same orderly end as a closed window,
+  // A hangup, interrupt, quit or terminate signal asks for the same orderly end as a closed window,
   // with the status a shell reports for that signal.
   if (const int status = platform::endRequest(); status != 0 && !quitPosted) postQuitMessage(status);
   if (quitPosted) {
