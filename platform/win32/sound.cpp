@@ -1,6 +1,7 @@
 #include "platform/sound.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -34,10 +35,11 @@ struct SoundStream {
 namespace {
 
 constexpr int kChannels = 2;
-// Eight buffers of 50 ms keep 0.4 s queued ahead of the device: the feeding thread refills
-// each as it comes back.
+// Twenty buffers of 50 ms keep a second queued ahead of the device, and the feeding thread
+// refills each as it comes back: a busy machine can keep it from running for a good while
+// before the music would break up.
 constexpr int kBufferFrames = 2205;
-constexpr int kBuffers = 8;
+constexpr int kBuffers = 20;
 
 HWAVEOUT device = nullptr;
 HANDLE bufferDone = nullptr;   // signalled by the device whenever a buffer comes back
@@ -102,6 +104,19 @@ void restartLocked(SoundStream* s, int64_t frame) {
   s->lastRawFrames = -1;
   s->startMicros = monotonicMicros();
   feedLocked();
+}
+
+// Frames the device has played since its last restart, as far as it can have: its own count,
+// never more than the time since it was handed the first frame. Caller holds the lock.
+int64_t devicePlayedFrames(SoundStream* s) {
+  MMTIME time{};
+  time.wType = TIME_SAMPLES;
+  waveOutGetPosition(device, &time, sizeof time);
+  const int64_t raw = time.wType == TIME_SAMPLES ? int64_t(time.u.sample)
+                      : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (kChannels * 2)
+                                                 : 0;
+  const int64_t wall = int64_t(monotonicMicros() - s->startMicros) * outputRate / 1000000;
+  return std::min(raw, wall);
 }
 
 std::string deviceError(MMRESULT result) {
@@ -190,7 +205,13 @@ bool soundStreamSetTime(SoundStream* s, int ms) {
   s->lastReportedMs = position;
   if (!s->clockDriven && s->playing) {
     Guard guard;
-    if (current == s) restartLocked(s, position * outputRate / 1000);
+    // A seek to within 0.1 s of where playback stands (the start-up's seek to 0 right after
+    // play) keeps playing: restarting would throw away what the device has queued, which some
+    // drivers play all the same, and the music would stutter and double.
+    const int64_t frame = position * outputRate / 1000;
+    if (current == s && std::llabs(frame - s->baseFrame - devicePlayedFrames(s)) > outputRate / 10) {
+      restartLocked(s, frame);
+    }
   } else {
     s->baseFrame = s->nextFrame = position * outputRate / 1000;
   }
