@@ -155,4 +155,16 @@ TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
   EXPECT_LT(slipFrames, long(RATE) * 3 / 10) << "the server skipped " << 1000 * slipFrames / RATE << " ms";
 }
 
+// The Windows test program's check of the music position, on a device that really plays.
+TEST(SoundUnderWine, PositionFollowsTheDevice) {
+  SoundServer sound;
+  ASSERT_TRUE(sound.ok());
+  WineSession wine;
+  ASSERT_TRUE(wine.ok());
+  wine.start(windowsBuildDir() + "/tests/win_unit_tests.exe", {"--gtest_filter=WindowsSound.*"}, windowsBuildDir(),
+             {{"PULSE_SERVER", sound.address()}});
+  EXPECT_EQ(wine.ended(120), 0) << wine.output();
+  EXPECT_NE(wine.output().find("[  PASSED  ] 1 test"), std::string::npos) << wine.output();
+}
+
 }  // namespace
