@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/gl_attributes.h"
+#include "platform/sdl2/gl_attributes.h"
 
 namespace platform {
 
