@@ -1,6 +1,6 @@
 #include "app/init_show.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include <cstdio>
 #include <cstdlib>

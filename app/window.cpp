@@ -1,7 +1,6 @@
 #include "app/window.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 #include <cstdio>
 #include <string>
@@ -22,6 +21,16 @@ void shutdownBox(const char* text) {
                        platform::MessageIcon::Information);
 }
 
+// The box for a window that could not be made, by the step that failed.
+const char* windowFailureText(platform::WindowStep step) {
+  switch (step) {
+    case platform::WindowStep::DeviceContext: return "Can't Create A GL Device Context.";
+    case platform::WindowStep::ChoosePixelFormat: return "Can't Find A Suitable PixelFormat.";
+    case platform::WindowStep::SetPixelFormat: return "Can't Set The PixelFormat.";
+    default: return "Window Creation Error.";
+  }
+}
+
 // The library's own reason goes to standard error beside the fixed text of the box.
 void explain(const std::string& why) {
   if (!why.empty()) std::fprintf(stderr, "kaikuranta: %s\n", why.c_str());
@@ -40,8 +49,16 @@ bool openWindow(const char* title, int width, int height, int /*bits*/, bool ful
 
   if (fullscreen) {
     // The display refuses the mode when it has no exact 640x480 mode or will not switch to it.
+    platform::WindowStep failed = platform::WindowStep::Mode;
     if (platform::displayOffersMode(width, height)) {
-      hWnd = platform::windowCreate(title, width, height, true, &why);
+      hWnd = platform::windowCreate(title, width, height, true, &why, &failed);
+    }
+    if (!hWnd && failed != platform::WindowStep::Mode) {
+      // The mode was granted; the window or its pixel format was not.
+      closeWindow();
+      explain(why);
+      errorBox(windowFailureText(failed));
+      return false;
     }
     if (!hWnd) {
       platform::MessageAnswer answer = platform::messageBox(
@@ -59,11 +76,12 @@ bool openWindow(const char* title, int width, int height, int /*bits*/, bool ful
   }
 
   if (!hWnd) {
-    hWnd = platform::windowCreate(title, width, height, false, &why);
+    platform::WindowStep failed = platform::WindowStep::Window;
+    hWnd = platform::windowCreate(title, width, height, false, &why, &failed);
     if (!hWnd) {
       closeWindow();
       explain(why);
-      errorBox("Window Creation Error.");
+      errorBox(windowFailureText(failed));
       return false;
     }
   }

@@ -1,7 +1,7 @@
 #pragma once
 // The message font: one display list per character 32..127, each drawing its glyph with glBitmap
 // at the raster position and moving the raster position on by the glyph's advance.
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 extern GLuint fontListBase;  // list of character n is fontListBase + (n - 32)
 

@@ -1,6 +1,6 @@
 #include "assets/textures.h"
 
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 #include <cstdio>
 #include <cstdlib>

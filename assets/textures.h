@@ -1,6 +1,6 @@
 #pragma once
 // The texture slot table: every picture and off-screen image of the show, by fixed slot.
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 enum TextureSlot {
   TEX_SPIRAL = 0,

@@ -2,7 +2,7 @@
 // A regular grid of vertices in the z = 0 plane, kept in the layout GL's vertex arrays take and
 // drawn as one triangle strip per row of quads. The rippling surface rewrites its positions and
 // normals in place every frame.
-#include <GL/gl.h>
+#include "platform/gl.h"
 #include <cstdint>
 
 class GridMesh {

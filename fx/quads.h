@@ -1,7 +1,7 @@
 #pragma once
 // Textured quads centred on the modelview origin, and the capture of the back buffer's
 // lower-left 256x256 pixels into a render-target texture.
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 extern GLuint captureSlot;  // texture name the next endCapture copies into
 

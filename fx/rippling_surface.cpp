@@ -1,6 +1,6 @@
 #include "fx/rippling_surface.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include <cmath>
 

@@ -1,13 +1,14 @@
 #pragma once
-// The show's millisecond clock: a wrapping unsigned 32-bit count taken from a monotonic clock.
+// The show's millisecond clock: a wrapping unsigned 32-bit count from the system's timer.
 // The offline renderer and the tests switch it to a simulated count that they set themselves,
 // so a run can be replayed frame for frame. Call from the program's thread only.
 #include <cstdint>
 
-// Milliseconds since the clock's epoch; wraps after 2^32 ms like the Windows timer it replaces.
-uint32_t timeGetTime();
-
 namespace platform {
+
+// Milliseconds since the timer's epoch; wraps after 2^32 ms. On Windows this is winmm's
+// timeGetTime; elsewhere a monotonic clock read the same way.
+uint32_t timeGetTime();
 
 // Switches the clock to a simulated count, starting at `ms`; timeGetTime then returns only what
 // setSimulatedTime gave it. Passing false goes back to the real clock.

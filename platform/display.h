@@ -1,7 +1,7 @@
 #pragma once
-// The window, its GL context, the display mode, message boxes and the event queue, over SDL2.
-// Plain C++ types only, so the show's window code reads like what it does and a second backend
-// could stand behind the same calls. Everything here runs on the program's one thread.
+// The window, its GL context, the display mode, message boxes and the event queue. Plain C++
+// types only: SDL2 stands behind these calls on Linux, Win32 and WGL on Windows. Everything
+// here runs on the program's one thread.
 #include <cstdint>
 #include <string>
 
@@ -24,8 +24,8 @@ void catchEndRequests();
 // 0 until such a signal came; then the status to end with: 128 + the signal's number.
 int endRequest();
 
-// Starts the video side once. Refuses a driver that shows nothing (offscreen, dummy) unless it
-// was asked for by name in SDL_VIDEODRIVER, so the show never plays invisibly.
+// Starts the video side once. Refuses a display that shows nothing (SDL's offscreen or dummy
+// driver that nobody asked for by name in SDL_VIDEODRIVER), so the show never plays invisibly.
 bool videoStart(std::string* why);
 
 // Whether the display offers exactly this mode (at 24 colour bits or more).
@@ -41,7 +41,10 @@ struct GlContext;
 // decorated window. Created hidden; windowShow maps it, and its activation follows (an Activate
 // event, not minimised), as Windows tells a newly shown window. The GL pixel format asked for
 // is double-buffered RGBA 8-8-8-8 with a depth buffer of at least 16 bits.
-Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why);
+// `failed` tells which step went wrong, so the user hears it in the show's own words.
+enum class WindowStep { Mode, Window, DeviceContext, ChoosePixelFormat, SetPixelFormat };
+Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
+                     WindowStep* failed = nullptr);
 void windowShow(Window* window);
 // Leaves the fullscreen mode (the desktop mode comes back); nothing for a windowed window.
 void windowLeaveFullscreen(Window* window);
@@ -75,9 +78,4 @@ struct Event {
 // arrives.
 bool pollEvent(Event* event);
 
-}  // namespace platform
-
-namespace platform {
-// The Windows virtual-key code for an SDL key code, or 0 for a key the show has no code for.
-uint32_t virtualKeyCode(int32_t sdlKeycode);
 }  // namespace platform

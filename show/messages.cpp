@@ -1,6 +1,6 @@
 #include "show/messages.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "show/sprites.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The window, its context and its events on real SDL video drivers. Each check runs in a child
 // process of its own, since a process starts SDL's video side only once.
-#include <GL/gl.h>
+#include "platform/gl.h"
 #include <SDL.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/support/gl_fixture.h"
 
-#include <GL/glu.h>
+#include "platform/gl.h"
 
 #include "platform/headless_gl.h"
 

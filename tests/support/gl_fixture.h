@@ -1,7 +1,7 @@
 #pragma once
 // The GL test fixture: one headless compatibility context per test program (640x480,
 // double-buffered, llvmpipe), reset to a known state before every test.
-#include <GL/gl.h>
+#include "platform/gl.h"
 #include <gtest/gtest.h>
 
 #include <array>

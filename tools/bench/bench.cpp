@@ -1,7 +1,7 @@
 // Prints how long the effects take on the headless context (median and 95th percentile over
 // many runs): the rippling surface drawn into the capture corner, the four-pass feedback blur,
 // and the surface's CPU work alone. GL timings end with glFinish so the GPU work is counted.
-#include <GL/gl.h>
+#include "platform/gl.h"
 
 #include <algorithm>
 #include <chrono>

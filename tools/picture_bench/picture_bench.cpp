@@ -4,7 +4,7 @@
 // data/kasvot.jpg is the reference in every run. The cases are hostile files that declare huge
 // pictures in a few bytes, and photo-like pictures of real sizes; files named on the command line
 // are measured too. Run from the folder that holds data/; --large adds 16384-pixel photos.
-#include <GL/gl.h>
+#include "platform/gl.h"
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>

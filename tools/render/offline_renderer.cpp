@@ -1,6 +1,6 @@
 #include "tools/render/offline_renderer.h"
 
-#include <GL/gl.h>
+#include "platform/gl.h"
 #include <sys/stat.h>
 
 #include "app/init_show.h"

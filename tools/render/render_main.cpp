@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -111,8 +112,11 @@ int main(int argc, char** argv) {
   if (!at.empty() && outDir.empty()) return fail("--at needs --out DIR");
   if (!video.empty() && !onPath("ffmpeg"))
     return fail("--video needs the ffmpeg program, which is not installed (apt-get install ffmpeg)");
-  if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
-    return fail("cannot create " + outDir + ": " + std::strerror(errno));
+  if (!outDir.empty()) {
+    std::error_code error;
+    std::filesystem::create_directory(outDir, error);
+    if (error) return fail("cannot create " + outDir + ": " + error.message());
+  }
 
   OfflineRenderer renderer;
   std::string error;

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/gl_attributes.h"
+#include "platform/sdl2/gl_attributes.h"
 
 namespace platform {
 
@@ -194,7 +194,9 @@ int displayRefreshRate() {
   return mode.refresh_rate;
 }
 
-Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why) {
+Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
+                     WindowStep* failed) {
+  if (failed) *failed = WindowStep::Window;
   if (!videoUp) {
     if (why) *why = "video not started";
     return nullptr;
@@ -203,6 +205,7 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
   SDL_DisplayMode mode{};
   if (fullscreen && !findExactMode(width, height, &mode)) {
     if (why) *why = "the display offers no such mode";
+    if (failed) *failed = WindowStep::Mode;
     return nullptr;
   }
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
@@ -216,6 +219,7 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
   if (fullscreen) {
     if (SDL_SetWindowDisplayMode(sdl, &mode) != 0) {
       if (why) *why = SDL_GetError();
+      if (failed) *failed = WindowStep::Mode;
       SDL_DestroyWindow(sdl);
       return nullptr;
     }
@@ -323,7 +327,8 @@ bool setSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 
 
 void showCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
-uint32_t virtualKeyCode(int32_t key) {
+// The Windows virtual-key code for an SDL key code, or 0 for a key the show has no code for.
+static uint32_t virtualKeyCode(int32_t key) {
   if (key >= SDLK_a && key <= SDLK_z) return uint32_t(key - SDLK_a + 'A');
   if (key >= SDLK_0 && key <= SDLK_9) return uint32_t(key);
   if (key >= SDLK_F1 && key <= SDLK_F12) return uint32_t(112 + (key - SDLK_F1));

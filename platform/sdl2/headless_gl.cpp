@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "platform/gl_attributes.h"
+#include "platform/sdl2/gl_attributes.h"
 
 namespace platform {
 namespace {

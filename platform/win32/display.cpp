@@ -1,0 +1,335 @@
+#include "platform/display.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <vector>
+
+#include "platform/win32/pixel_format.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform {
+
+struct Window {
+  HWND hwnd = nullptr;
+  HDC hdc = nullptr;
+  bool fullscreen = false;  // true while the display is in the mode this window asked for
+};
+
+struct GlContext {
+  HGLRC rc = nullptr;
+};
+
+namespace {
+
+const char* const WINDOW_CLASS = "OpenGL";
+const char* const KEEPER_CLASS = "OpenGL keeper";
+
+HINSTANCE instance = nullptr;
+bool videoUp = false;
+bool displayChanged = false;  // the show's fullscreen mode is set
+bool exitHandlerInstalled = false;
+std::deque<Event> pending;    // what the window procedure received, for pollEvent to hand out
+
+HWND keeperWindow = nullptr;
+HDC keeperDC = nullptr;
+HGLRC keeperContext = nullptr;
+
+std::string lastError(const char* call) {
+  return std::string(call) + " failed (error " + std::to_string(GetLastError()) + ")";
+}
+
+void setFailure(std::string* why, WindowStep* failed, WindowStep step, const std::string& text) {
+  if (why) *why = text;
+  if (failed) *failed = step;
+}
+
+// A program that ends while the display is in the show's mode gives the desktop its mode back,
+// whatever path it leaves by (an asset failure ends the process deep inside start-up).
+void restoreDisplayAtExit() {
+  if (displayChanged) {
+    ChangeDisplaySettingsA(nullptr, 0);
+    displayChanged = false;
+  }
+}
+
+DEVMODEA showMode(int width, int height) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = DWORD(width);
+  mode.dmPelsHeight = DWORD(height);
+  mode.dmBitsPerPel = 32;
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  return mode;
+}
+
+void post(EventKind kind, WPARAM wParam) {
+  Event event;
+  event.kind = kind;
+  // Key codes and activation states fit in 32 bits; anything larger is no key of the table.
+  event.wParam = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(wParam);
+  pending.push_back(event);
+}
+
+// The show's window procedure sees activation, keys, close requests and system commands; none
+// of them is carried out here (a system command, whatever it is, only asks the show to end).
+// Everything else is the system's.
+LRESULT CALLBACK showWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ACTIVATE: post(EventKind::Activate, wParam); return 0;
+    case WM_SYSCOMMAND: post(EventKind::SysCommand, wParam); return 0;
+    case WM_CLOSE: post(EventKind::Close, wParam); return 0;
+    case WM_KEYDOWN: post(EventKind::KeyDown, wParam); return 0;
+    case WM_KEYUP: post(EventKind::KeyUp, wParam); return 0;
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+bool registerClass(const char* name, WNDPROC procedure) {
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = name;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+// The context that holds the show's textures and display lists for the life of the process, in
+// a window that is never shown. Every window's context shares with it, so a fullscreen toggle
+// keeps every picture, render target and glyph.
+bool makeKeeper() {
+  if (keeperContext) return true;
+  if (!registerClass(KEEPER_CLASS, DefWindowProcA)) return false;
+  keeperWindow = CreateWindowExA(0, KEEPER_CLASS, "", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 16, 16,
+                                 nullptr, nullptr, instance, nullptr);
+  if (!keeperWindow) return false;
+  keeperDC = GetDC(keeperWindow);
+  if (keeperDC && setShowPixelFormat(keeperDC, 32) == PixelFormatResult::Set) {
+    keeperContext = wglCreateContext(keeperDC);
+  }
+  if (!keeperContext) {
+    if (keeperDC) ReleaseDC(keeperWindow, keeperDC);
+    DestroyWindow(keeperWindow);
+    keeperWindow = nullptr;
+    keeperDC = nullptr;
+  }
+  return keeperContext != nullptr;
+}
+
+// The C runtime's interrupt (Ctrl+C or Ctrl+Break in a console) and terminate signals; the
+// handler only records which came, the main loop ends the show through its teardown.
+std::atomic<int> endSignal{0};
+
+void onEndSignal(int sig) {
+  endSignal.store(sig);
+  std::signal(sig, onEndSignal);  // the runtime resets the handler before calling it
+}
+
+}  // namespace
+
+void catchEndRequests() {
+  static bool caught = false;
+  if (caught) return;
+  caught = true;
+  std::signal(SIGINT, onEndSignal);
+  std::signal(SIGTERM, onEndSignal);
+}
+
+int endRequest() {
+  const int sig = endSignal.load();
+  return sig ? 128 + sig : 0;
+}
+
+MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons, MessageIcon icon) {
+  UINT flags = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
+  flags |= icon == MessageIcon::Stop ? MB_ICONSTOP : icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION
+                                                                                      : MB_ICONINFORMATION;
+  const int answer = MessageBoxA(nullptr, text, caption, flags);
+  if (answer == 0) {
+    // No box could be shown: the message still reaches someone.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  }
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+bool videoStart(std::string* why) {
+  if (videoUp) return true;
+  catchEndRequests();
+  instance = GetModuleHandleA(nullptr);
+  if (!registerClass(WINDOW_CLASS, showWindowProcedure)) {
+    if (why) *why = lastError("RegisterClassA");
+    return false;
+  }
+  videoUp = true;
+  return true;
+}
+
+bool displayOffersMode(int width, int height) {
+  DEVMODEA mode = showMode(width, height);
+  return ChangeDisplaySettingsA(&mode, CDS_TEST) == DISP_CHANGE_SUCCESSFUL;
+}
+
+int displayRefreshRate() {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+  // 0 and 1 stand for the hardware's default rate, which the system does not name.
+  return mode.dmDisplayFrequency > 1 ? int(mode.dmDisplayFrequency) : 0;
+}
+
+Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
+                     WindowStep* failed) {
+  if (!videoUp) {
+    setFailure(why, failed, WindowStep::Window, "video not started");
+    return nullptr;
+  }
+  DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+  DWORD style = WS_OVERLAPPEDWINDOW;
+  if (fullscreen) {
+    DEVMODEA mode = showMode(width, height);
+    const LONG result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+      setFailure(why, failed, WindowStep::Mode,
+                 "ChangeDisplaySettingsA refused the mode (result " + std::to_string(result) + ")");
+      return nullptr;
+    }
+    displayChanged = true;
+    if (!exitHandlerInstalled) {
+      std::atexit(restoreDisplayAtExit);
+      exitHandlerInstalled = true;
+    }
+    extendedStyle = WS_EX_APPWINDOW;
+    style = WS_POPUP;
+  }
+
+  auto* w = new Window;
+  w->fullscreen = fullscreen;
+  // The frame is added around the client area, so that the client area is exactly the size asked.
+  RECT rect{0, 0, width, height};
+  AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
+  w->hwnd = CreateWindowExA(extendedStyle, WINDOW_CLASS, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                            rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+  if (!w->hwnd) {
+    setFailure(why, failed, WindowStep::Window, lastError("CreateWindowExA"));
+    windowDestroy(w);
+    return nullptr;
+  }
+  w->hdc = GetDC(w->hwnd);
+  if (!w->hdc) {
+    setFailure(why, failed, WindowStep::DeviceContext, lastError("GetDC"));
+    windowDestroy(w);
+    return nullptr;
+  }
+  switch (setShowPixelFormat(w->hdc, 32)) {
+    case PixelFormatResult::Set:
+      break;
+    case PixelFormatResult::NoneSuitable:
+      setFailure(why, failed, WindowStep::ChoosePixelFormat, lastError("ChoosePixelFormat"));
+      windowDestroy(w);
+      return nullptr;
+    case PixelFormatResult::NotSet:
+      setFailure(why, failed, WindowStep::SetPixelFormat, lastError("SetPixelFormat"));
+      windowDestroy(w);
+      return nullptr;
+  }
+  return w;
+}
+
+void windowShow(Window* w) {
+  if (!w) return;
+  ShowWindow(w->hwnd, SW_SHOW);
+  SetForegroundWindow(w->hwnd);
+  SetFocus(w->hwnd);
+}
+
+void windowLeaveFullscreen(Window* w) {
+  if (!w || !w->fullscreen) return;
+  ChangeDisplaySettingsA(nullptr, 0);
+  displayChanged = false;
+  w->fullscreen = false;
+}
+
+void windowDestroy(Window* w) {
+  if (!w) return;
+  windowLeaveFullscreen(w);
+  // A mode granted to a window that could not be made goes back too.
+  if (!w->hwnd && displayChanged) restoreDisplayAtExit();
+  if (w->hdc) ReleaseDC(w->hwnd, w->hdc);
+  if (w->hwnd) DestroyWindow(w->hwnd);
+  delete w;
+}
+
+bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
+
+void windowClientSize(const Window* w, int* width, int* height) {
+  RECT rect{};
+  if (w) GetClientRect(w->hwnd, &rect);
+  if (width) *width = rect.right - rect.left;
+  if (height) *height = rect.bottom - rect.top;
+}
+
+void windowSwap(Window* w) {
+  if (w) SwapBuffers(w->hdc);
+}
+
+GlContext* contextCreate(Window* w, std::string* why) {
+  if (!w) {
+    if (why) *why = "no window";
+    return nullptr;
+  }
+  const bool keeper = makeKeeper();
+  HGLRC rc = wglCreateContext(w->hdc);
+  if (!rc) {
+    if (why) *why = lastError("wglCreateContext");
+    return nullptr;
+  }
+  // Shared before the new context holds anything of its own, as sharing requires.
+  if (keeper) wglShareLists(keeperContext, rc);
+  auto* c = new GlContext;
+  c->rc = rc;
+  return c;
+}
+
+bool contextMakeCurrent(Window* w, GlContext* c) {
+  return wglMakeCurrent(w ? w->hdc : nullptr, c ? c->rc : nullptr) != FALSE;
+}
+
+bool contextDelete(GlContext* c) {
+  if (!c) return false;
+  const bool deleted = wglDeleteContext(c->rc) != FALSE;
+  delete c;
+  return deleted;
+}
+
+bool setSwapInterval(int interval) {
+  using SwapInterval = BOOL(WINAPI*)(int);
+  const PROC entry = wglGetProcAddress("wglSwapIntervalEXT");
+  if (!entry) return false;
+  return reinterpret_cast<SwapInterval>(reinterpret_cast<void*>(entry))(interval) != FALSE;
+}
+
+void showCursor(bool show) { ShowCursor(show ? TRUE : FALSE); }
+
+bool pollEvent(Event* event) {
+  for (;;) {
+    if (!pending.empty()) {
+      *event = pending.front();
+      pending.pop_front();
+      return true;
+    }
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    // The show posts and reads its own quit request; the system's is not its concern.
+    if (msg.message == WM_QUIT) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+}  // namespace platform
