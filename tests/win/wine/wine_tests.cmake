@@ -1,6 +1,7 @@
 # The Windows programs (a MinGW build in KK_WINDOWS_BUILD_DIR, made by scripts/build-windows)
 # run under Wine on private X servers, driven from here as a viewer would drive them. The tests
-# share one Wine prefix, so they run one at a time.
+# share one Wine prefix and judge real time, so they run one at a time, as the other real-time
+# tests do.
 set(KK_WINDOWS_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/windows/build" CACHE PATH "the Windows build to test")
 find_program(KK_WINE64 wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(NOT KK_WINE64)
@@ -18,7 +19,8 @@ target_link_libraries(wine_tests PRIVATE kk_test_support kk_platform ${X11_LIBRA
 target_compile_definitions(wine_tests PRIVATE KK_WINE64="${KK_WINE64}"
   KK_DEFAULT_WINDOWS_BUILD_DIR="${KK_WINDOWS_BUILD_DIR}")
 add_dependencies(wine_tests show_data kaikuranta-render)
+set_property(GLOBAL APPEND PROPERTY KK_TEST_SUITES wine_tests)
 gtest_discover_tests(wine_tests
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  PROPERTIES ENVIRONMENT "${KK_TEST_ENV}" RESOURCE_LOCK wine
+  PROPERTIES ENVIRONMENT "${KK_TEST_ENV}" RESOURCE_LOCK realtime
   DISCOVERY_TIMEOUT 60)
