@@ -74,7 +74,8 @@ bool decode(const char* path, int outputRate, std::vector<int16_t>* out, std::st
                             SYN123_OK;
   };
   if (!takeFormat()) return fail("not MPEG audio");
-  const off_t length = mpg123_length(mh);
+  // 64-bit arithmetic: off_t is 32 bits on Windows, and samples times a rate overflow it.
+  const long long length = mpg123_length(mh);
   if (length > 0 && length < MP3_MAX_RESERVED_SECONDS * rate) {
     out->reserve(size_t(length * outputRate / rate + outputRate) * 2);
   }
