@@ -10,16 +10,16 @@
 GLuint fontListBase = 0;
 
 namespace {
-constexpr int FIRST_CHAR = 32;
-constexpr int CHAR_COUNT = 96;
+constexpr int FIRST_CHAR = FONT_FIRST_CHAR;
+constexpr int CHAR_COUNT = FONT_CHAR_COUNT;
 }  // namespace
 
 void buildFont() {
   fontListBase = glGenLists(CHAR_COUNT);
-  // The show asks for a heavy sans face; whatever the system matches for it is drawn as is.
   // Without any font the lists stay empty and text draws nothing.
   std::vector<platform::GlyphBitmap> glyphs;
-  if (!platform::rasteriseGlyphs("Arial Black", 700, 35, FIRST_CHAR, CHAR_COUNT, &glyphs, nullptr)) {
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FIRST_CHAR, CHAR_COUNT,
+                                 &glyphs, nullptr)) {
     return;
   }
   // glBitmap copies its rows into the list when compiled; they are packed to whole bytes.

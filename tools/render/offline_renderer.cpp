@@ -5,7 +5,9 @@
 
 #include "app/init_show.h"
 #include "app/window.h"
+#include "assets/bitmap_font.h"
 #include "platform/clock.h"
+#include "platform/glyphs.h"
 #include "platform/headless_gl.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
@@ -75,4 +77,39 @@ bool OfflineRenderer::runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_
     if (!runPass(drawEveryPass, nullptr)) return false;
   }
   return runPass(true, rgba);
+}
+
+namespace {
+
+constexpr uint64_t FNV_OFFSET = 0xcbf29ce484222325ull;
+constexpr uint64_t FNV_PRIME = 0x100000001b3ull;
+
+uint64_t mix(uint64_t hash, const void* data, size_t size) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * FNV_PRIME;
+  return hash;
+}
+
+}  // namespace
+
+uint64_t frameDigest(const std::vector<uint8_t>& rgba) {
+  uint64_t hash = FNV_OFFSET;
+  for (size_t i = 0; i + 3 < rgba.size(); i += 4) hash = mix(hash, &rgba[i], 3);
+  return hash;
+}
+
+uint64_t glyphDigest(std::string* fontFile) {
+  std::vector<platform::GlyphBitmap> glyphs;
+  fontFile->clear();
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FONT_FIRST_CHAR,
+                                 FONT_CHAR_COUNT, &glyphs, fontFile)) {
+    return 0;
+  }
+  uint64_t hash = FNV_OFFSET;
+  for (const platform::GlyphBitmap& g : glyphs) {
+    const float metrics[5] = {float(g.width), float(g.height), g.originX, g.originY, g.advance};
+    hash = mix(hash, metrics, sizeof metrics);
+    hash = mix(hash, g.rows.data(), g.rows.size());
+  }
+  return hash;
 }

@@ -34,5 +34,14 @@ class OfflineRenderer {
   std::vector<double> frameMillis_;
 };
 
+// A 64-bit digest (FNV-1a) of the red, green and blue bytes of a frame's RGBA rows: the picture a
+// viewer sees. The back buffer's alpha never reaches the screen, so it is left out.
+uint64_t frameDigest(const std::vector<uint8_t>& rgba);
+
+// A digest of the message font's glyph bitmaps and metrics as this machine rasterises them, and
+// the font file they came from. Frames that show text are only comparable between machines whose
+// glyph digests agree.
+uint64_t glyphDigest(std::string* fontFile);
+
 // The files the show reads from data/.
 extern const char* const SHOW_DATA_FILES[15];

@@ -1,4 +1,5 @@
 // kaikuranta-render: frames of the show as PNG files, or the whole show as a video.
+#include <GL/gl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,18 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "show/messages.h"
 #include "tools/png_file.h"
 #include "tools/render/offline_renderer.h"
 
 namespace {
 
 const char* const kUsage =
-    "usage: kaikuranta-render [--fps N] [--at SECONDS ... --out DIR] [--video FILE]\n"
+    "usage: kaikuranta-render [--fps N] [--at SECONDS ... (--out DIR | --digest)] [--video FILE]\n"
     "Renders the show on a replayed clock, from the folder that holds data/.\n"
     "  --fps N         passes of the loop per second of show time (default 60)\n"
     "  --at SECONDS    write the frame drawn at that show time as DIR/NNNNNN.png, NNNNNN being\n"
     "                  the pass number; may be given more than once\n"
     "  --out DIR       the folder for --at frames (created if missing)\n"
+    "  --digest        instead of writing --at frames, print one line per frame: its pass, a\n"
+    "                  digest of its pixels, and \"text\" when the bubble shows (else \"-\");\n"
+    "                  first the digest of the message glyphs and the GL renderer\n"
     "  --video FILE    the whole show with its soundtrack, encoded by ffmpeg\n"
     "  --help          this text\n";
 
@@ -72,6 +77,7 @@ int main(int argc, char** argv) {
   int fps = 60;
   std::vector<double> at;
   std::string outDir, video;
+  bool digest = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -90,6 +96,8 @@ int main(int argc, char** argv) {
       at.push_back(v);
     } else if (arg == "--out" && hasValue) {
       outDir = argv[++i];
+    } else if (arg == "--digest") {
+      digest = true;
     } else if (arg == "--video" && hasValue) {
       video = argv[++i];
     } else {
@@ -102,10 +110,10 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return fail("nothing to do: give --at or --video");
   }
-  if (!at.empty() && outDir.empty()) return fail("--at needs --out DIR");
+  if (!at.empty() && outDir.empty() && !digest) return fail("--at needs --out DIR or --digest");
   if (!video.empty() && !onPath("ffmpeg"))
     return fail("--video needs the ffmpeg program, which is not installed (apt-get install ffmpeg)");
-  if (!outDir.empty() && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
+  if (!outDir.empty() && !digest && mkdir(outDir.c_str(), 0777) != 0 && errno != EEXIST)
     return fail("cannot create " + outDir + ": " + std::strerror(errno));
 
   OfflineRenderer renderer;
@@ -114,6 +122,13 @@ int main(int argc, char** argv) {
 
   std::vector<uint8_t> rgba;
   int status = 0;
+  if (digest) {
+    std::string font;
+    const uint64_t glyphs = glyphDigest(&font);
+    std::printf("glyphs %016llx %s\n", (unsigned long long)glyphs, font.substr(font.rfind('/') + 1).c_str());
+    std::printf("gl %s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  }
   if (!at.empty()) {
     std::vector<int64_t> passes;
     for (double s : at) passes.push_back(renderer.passAt(s));
@@ -124,6 +139,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kaikuranta-render: the show ends before pass %lld\n", (long long)pass);
         status = 1;
         break;
+      }
+      if (digest) {
+        // The bubble is drawn whenever it is open at all; only then does the font reach the frame.
+        std::printf("%06lld %016llx %s\n", (long long)pass, (unsigned long long)frameDigest(rgba),
+                    messageFade != 0.0f ? "text" : "-");
+        continue;
       }
       char name[32];
       std::snprintf(name, sizeof name, "/%06lld.png", (long long)pass);
@@ -157,6 +178,8 @@ int main(int argc, char** argv) {
     if (pclose(pipe) != 0 && status == 0) status = fail("ffmpeg could not encode " + video);
   }
 
+  // Digest lines stay whole ahead of the summary on a shared output.
+  std::fflush(stdout);
   std::vector<double> ms = renderer.frameMillis();
   if (!ms.empty()) {
     double sum = 0;
