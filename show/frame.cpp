@@ -16,6 +16,7 @@
 #include "timing/demo_clock.h"
 
 float sceneTime = 0.0f;
+void (*frameLayerDone)(const char* layer) = nullptr;
 
 namespace {
 
@@ -25,6 +26,10 @@ constexpr double GLOW_STEP = 0.02;
 constexpr int32_t BLUR_PASSES = 4;
 // Written as a decimal so every fade ramps at exactly the same rate.
 constexpr double ONE_SIXTH = 0.16666666666666666;
+
+void layerDone(const char* layer) {
+  if (frameLayerDone) frameLayerDone(layer);
+}
 
 }  // namespace
 
@@ -65,6 +70,7 @@ bool drawFrame() {
 
   // The schedule runs on last frame's time: sceneTime is sampled only further down.
   runMessageSchedule();
+  layerDone("message card");
 
   // A reading of its own: the end test must not depend on what sceneTime will hold.
   if (showClock.seconds() > SHOW_END_SECONDS) return false;
@@ -89,8 +95,10 @@ bool drawFrame() {
   drawSurface();
   drawSpiral();
   endCapture();
+  layerDone("surface + spiral");
 
   feedbackBlur(textures[TEX_SURFACE_RT], textures[TEX_BLUR_RT], BLUR_PASSES);
+  layerDone("feedback blur");
 
   glEnable(GL_BLEND);
   const double t = sceneTime;
@@ -105,16 +113,21 @@ bool drawFrame() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glClear(GL_COLOR_BUFFER_BIT);
   for (int i = 0; i < GLOW_COPIES; ++i) drawWideQuad(float(1.0 + GLOW_STEP * i));
+  layerDone("glow");
 
   drawStarField(float(fade));
+  layerDone("stars");
 
   // Before the first timing pass there is no beat to approach from.
   if (beatIndex != 0) drawFigure(float(0.1 * std::sin(0.4 * t) + 0.3 + approach));
+  layerDone("figure");
 
   drawBeatImages();
+  layerDone("beat pictures");
 
   // The negated fade mirrors the card upright and sizes the bubble; 0 draws nothing.
   drawBubble(-0.5f, bubbleUpper ? 0.3f : -0.5f, -messageFade);
+  layerDone("bubble");
 
   return true;
 }
