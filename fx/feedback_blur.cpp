@@ -50,9 +50,10 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
     tapQuad(-d, -d);
     tapQuad(d, -d);
     glEnd();
-    // Left bound, so the next pass reads this one's result.
+    // Left bound, so the next pass reads this one's result. The target is already a 256x256 RGB
+    // texture: replacing its texels is cheaper than specifying it anew every pass.
     glBindTexture(GL_TEXTURE_2D, target);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 256, 256, 0);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 256, 256);
     spread = float(spread * 1.5);
   }
 
