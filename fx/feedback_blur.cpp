@@ -18,7 +18,7 @@ void tapQuad(float u, float v) {
 }  // namespace
 
 void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // No clear: each pass's first tap replaces the whole corner, and nothing else is drawn.
   glViewport(0, 0, 256, 256);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -59,7 +59,6 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
 
   glViewport(0, 0, 640, 480);
   glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);

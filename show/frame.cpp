@@ -63,9 +63,10 @@ bool skipFrame() {
 }
 
 bool drawFrame() {
-  // The bubble's defaults for this frame, then a clean buffer for the message card.
+  // The bubble's defaults for this frame, then a clean buffer for the message card. No layer
+  // tests depth, so the depth buffer is never cleared.
   resetMessageState();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
 
   // The schedule runs on last frame's time: sceneTime is sampled only further down.
@@ -77,7 +78,7 @@ bool drawFrame() {
 
   // The card is captured by now; its corner of the buffer is thrown away.
   glViewport(0, 0, 640, 480);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);
@@ -106,8 +107,8 @@ bool drawFrame() {
   const double glow = glowAlpha(t);
   const double fade = starFade(t);
 
-  // The glow stack overhangs the screen, so the larger copies read as a soft halo. The depth
-  // buffer keeps what the blur left; the copies share one plane and all pass GL_LEQUAL.
+  // The glow stack overhangs the screen, so the larger copies read as a soft halo. The copies
+  // share one plane, where a depth test would pass every one of them: it stays off.
   glColor4f(1.0f, 1.0f, 1.0f, float(glow));
   glBindTexture(GL_TEXTURE_2D, textures[TEX_BLUR_RT]);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
