@@ -90,30 +90,37 @@ bool drawFrame() {
   // The scene plane: a wide quad of half-height 1 fills the screen here.
   glTranslatef(0.0f, 0.0f, -1.0f);
 
-  // Surface and spiral go into the small corner and only reach the screen through the glow.
-  // The projection stays 4:3, so the view is squeezed into the square and stretched back later.
-  beginCapture(textures[TEX_SURFACE_RT]);
-  drawSurface();
-  drawSpiral();
-  endCapture();
-  layerDone("surface + spiral");
-
-  feedbackBlur(textures[TEX_SURFACE_RT], textures[TEX_BLUR_RT], BLUR_PASSES);
-  layerDone("feedback blur");
-
-  glEnable(GL_BLEND);
   const double t = sceneTime;
   const double approach = figureApproach(beatIndex);
   const double glow = glowAlpha(t);
   const double fade = starFade(t);
+  // GL clamps a negative glow alpha to 0, and copies at alpha 0 add nothing. The surface, the
+  // spiral and the blur reach the screen only through the copies, so they go with them.
+  const bool glowShows = float(glow) > 0.0f;
 
+  if (glowShows) {
+    // Surface and spiral go into the small corner and only reach the screen through the glow.
+    // The projection stays 4:3, so the view is squeezed into the square and stretched back later.
+    beginCapture(textures[TEX_SURFACE_RT]);
+    drawSurface();
+    drawSpiral();
+    endCapture();
+    layerDone("surface + spiral");
+
+    feedbackBlur(textures[TEX_SURFACE_RT], textures[TEX_BLUR_RT], BLUR_PASSES);
+    layerDone("feedback blur");
+  }
+
+  glEnable(GL_BLEND);
   // The glow stack overhangs the screen, so the larger copies read as a soft halo. The copies
   // share one plane, where a depth test would pass every one of them: it stays off.
   glColor4f(1.0f, 1.0f, 1.0f, float(glow));
   glBindTexture(GL_TEXTURE_2D, textures[TEX_BLUR_RT]);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glClear(GL_COLOR_BUFFER_BIT);
-  for (int i = 0; i < GLOW_COPIES; ++i) drawWideQuad(float(1.0 + GLOW_STEP * i));
+  if (glowShows) {
+    for (int i = 0; i < GLOW_COPIES; ++i) drawWideQuad(float(1.0 + GLOW_STEP * i));
+  }
   layerDone("glow");
 
   drawStarField(float(fade));

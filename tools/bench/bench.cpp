@@ -117,12 +117,10 @@ struct Layer {
   std::vector<double> ms, cpu;
 };
 std::vector<Layer> layers;
-size_t layerCursor = 0;
 double layerMark = 0.0, layerCpuMark = 0.0;
 
 void startLayers() {
   glFinish();
-  layerCursor = 0;
   layerMark = nowMs();
   layerCpuMark = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
 }
@@ -130,13 +128,16 @@ void startLayers() {
 void onLayerDone(const char* name) {
   glFinish();
   const double now = nowMs(), cpu = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
-  if (layerCursor == layers.size()) {
+  // Found by name: a frame may leave out layers that would add nothing.
+  size_t i = 0;
+  while (i < layers.size() && std::strcmp(layers[i].name, name) != 0) ++i;
+  if (i == layers.size()) {
     layers.push_back({name, {}, {}});
     layers.back().ms.reserve(4096);
     layers.back().cpu.reserve(4096);
   }
-  layers[layerCursor].ms.push_back(now - layerMark);
-  layers[layerCursor++].cpu.push_back(cpu - layerCpuMark);
+  layers[i].ms.push_back(now - layerMark);
+  layers[i].cpu.push_back(cpu - layerCpuMark);
   layerMark = nowMs();
   layerCpuMark = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
 }
@@ -152,8 +153,11 @@ int benchOffline(int frames) {
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   const GLuint reference = referenceTexture();
   // The driver compiles its shaders on first use; none of that belongs to a frame. The layer
-  // table is filled here too, so that the frames below can be counted as they allocate.
+  // table is filled here too, in the frame's order, so that the frames below can be counted as
+  // they allocate.
   for (int i = 0; i < 5; ++i) timeReference(reference);
+  std::vector<uint8_t> rgba;
+  if (!renderer.runTo(renderer.passAt(BENCH_FIRST_SECONDS) - 1, false, &rgba)) return 1;
   layers.reserve(16);
   startLayers();
   frameLayerDone = onLayerDone;
@@ -162,7 +166,6 @@ int benchOffline(int frames) {
   for (Layer& layer : layers) layer.ms.clear(), layer.cpu.clear();
 
   std::vector<double> frameMs, referenceMs, ratio, cpu, frameCpu, referenceCpu, cpuRatio;
-  std::vector<uint8_t> rgba;
   size_t frameAllocations = 0;
   for (int i = 0; i < frames; ++i) {
     const double seconds =
