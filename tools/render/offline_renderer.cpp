@@ -45,30 +45,39 @@ int64_t OfflineRenderer::passAt(double seconds) const {
   return int64_t(seconds * fps_ + 0.5);
 }
 
+double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {
+  const uint64_t start = platform::monotonicMicros();
+  if (!drawFrame()) return -1.0;
+  // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
+  if (rgba) {
+    rgba->resize(size_t(640) * 480 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+  }
+  glFinish();
+  return double(platform::monotonicMicros() - start) / 1000.0;
+}
+
 bool OfflineRenderer::runPass(bool draw, std::vector<uint8_t>* rgba) {
   platform::setSimulatedTime(uint32_t(pass_ * 1000 / fps_));
   ++pass_;
   if (!draw) {
     if (!skipFrame()) ended_ = true;
   } else {
-    const uint64_t start = platform::monotonicMicros();
-    if (!drawFrame()) {
-      ended_ = true;
-    } else {
-      // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
-      if (rgba) {
-        rgba->resize(size_t(640) * 480 * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
-      }
-      glFinish();
-      frameMillis_.push_back(double(platform::monotonicMicros() - start) / 1000.0);
-    }
+    const double ms = drawAndRead(rgba);
+    if (ms < 0) ended_ = true;
+    else frameMillis_.push_back(ms);
   }
   if (ended_) return false;
   updateTiming();
   return true;
+}
+
+double OfflineRenderer::drawAgain(std::vector<uint8_t>* rgba) {
+  if (pass_ == 0 || ended_) return -1.0;
+  platform::setSimulatedTime(uint32_t((pass_ - 1) * 1000 / fps_));
+  return drawAndRead(rgba);
 }
 
 bool OfflineRenderer::runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba) {

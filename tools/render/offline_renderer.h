@@ -22,11 +22,17 @@ class OfflineRenderer {
   // `rgba`. False when the show ended first (or `pass` already ran).
   bool runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba);
 
+  // Draws the frame of the pass that ran last once more, at the same show time, and reads it
+  // back as runTo does; the milliseconds it took. Nothing of the show advances. For benchmarks.
+  double drawAgain(std::vector<uint8_t>* rgba);
+
   // Milliseconds each drawn frame took, with the GL work finished.
   const std::vector<double>& frameMillis() const { return frameMillis_; }
 
  private:
   bool runPass(bool draw, std::vector<uint8_t>* rgba);
+  // drawFrame and the read-back; the milliseconds taken, or a negative number once the show is over.
+  double drawAndRead(std::vector<uint8_t>* rgba);
 
   int fps_ = 60;
   int64_t pass_ = 0;
