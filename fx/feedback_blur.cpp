@@ -1,5 +1,7 @@
 #include "fx/feedback_blur.h"
 
+#include "fx/quads.h"
+
 namespace {
 
 // One 256x256 quad reading the bound texture shifted by (u, v) in texture coordinates; the
@@ -52,8 +54,7 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
     glEnd();
     // Left bound, so the next pass reads this one's result. The target is already a 256x256 RGB
     // texture: replacing its texels is cheaper than specifying it anew every pass.
-    glBindTexture(GL_TEXTURE_2D, target);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 256, 256);
+    copyCorner(target);
     spread = float(spread * 1.5);
   }
 
