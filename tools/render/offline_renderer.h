@@ -17,6 +17,10 @@ class OfflineRenderer {
   // The pass drawn at `seconds` of show time.
   int64_t passAt(double seconds) const;
 
+  // Frames come back as BGRA rows instead of RGBA: the order the driver keeps them in, read
+  // without a conversion.
+  void readBgra(bool on) { bgra_ = on; }
+
   // Runs passes until `pass` has run; passes before it only advance the show's state unless
   // `drawEveryPass`. The frame of `pass` is drawn and its RGBA rows (bottom row first) go to
   // `rgba`. False when the show ended first (or `pass` already ran).
@@ -37,6 +41,7 @@ class OfflineRenderer {
   int fps_ = 60;
   int64_t pass_ = 0;
   bool ended_ = false;
+  bool bgra_ = false;
   std::vector<double> frameMillis_;
 };
 

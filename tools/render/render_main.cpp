@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 
 #include "show/messages.h"
 #include "tools/png_file.h"
+#include "tools/render/frame_writer.h"
 #include "tools/render/offline_renderer.h"
 
 namespace {
@@ -156,25 +158,36 @@ int main(int argc, char** argv) {
   }
 
   if (status == 0 && !video.empty()) {
+    // Frames go over as the driver keeps them (BGRA, bottom row first). veryfast at quality 18
+    // looks better than x264's defaults (medium, 23) at half their encoding time, which on two
+    // cores is time taken from drawing.
     const std::string command =
-        "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgba -s 640x480 -r " + std::to_string(fps) +
-        " -i - -i data/diskolumi2.mp3 -vf vflip -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 192k"
-        " -shortest " + shellQuote(video);
+        "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s 640x480 -r " + std::to_string(fps) +
+        " -i - -i data/diskolumi2.mp3 -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
+        " -c:a aac -b:a 192k -shortest " + shellQuote(video);
+    // An encoder that quits closes the pipe: writing on must fail, not end this program.
+    std::signal(SIGPIPE, SIG_IGN);
     FILE* pipe = popen(command.c_str(), "w");
     if (!pipe) return fail("cannot start ffmpeg");
-    // The show ends by itself at 154.5 s; the bar counts towards that.
-    const int64_t total = renderer.passAt(154.5) + 1;
-    int64_t next = renderer.nextPass();
-    while (renderer.runTo(next, false, &rgba)) {
-      if (std::fwrite(rgba.data(), 1, rgba.size(), pipe) != rgba.size()) {
-        status = fail("ffmpeg stopped taking frames");
-        break;
+    renderer.readBgra(true);
+    {
+      // While the encoder takes one frame the next ones are drawn.
+      FrameWriter writer(pipe, 4);
+      // The show ends by itself at 154.5 s; the bar counts towards that.
+      const int64_t total = renderer.passAt(154.5) + 1;
+      int64_t next = renderer.nextPass();
+      for (;;) {
+        std::vector<uint8_t>* frame = writer.take();
+        if (!frame) break;
+        if (!renderer.runTo(next, false, frame)) break;
+        writer.submit(frame);
+        if (next % 30 == 0) progress(next, total);
+        next = renderer.nextPass();
       }
-      if (next % 30 == 0) progress(next, total);
-      next = renderer.nextPass();
+      progress(total, total);
+      std::fputc('\n', stderr);
+      if (!writer.finish()) status = fail("ffmpeg stopped taking frames");
     }
-    progress(total, total);
-    std::fputc('\n', stderr);
     if (pclose(pipe) != 0 && status == 0) status = fail("ffmpeg could not encode " + video);
   }
 
