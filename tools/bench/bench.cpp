@@ -5,6 +5,7 @@
 //   kaikuranta-bench [--frames N]   the offline renderer's frames, layer by layer
 //   kaikuranta-bench --window       the show's own loop in a window on $DISPLAY for 30 s
 #include <GL/gl.h>
+#include <sys/resource.h>
 #include <time.h>
 
 #include <algorithm>
@@ -58,6 +59,13 @@ double cpuMs(clockid_t clock) {
   timespec ts;
   clock_gettime(clock, &ts);
   return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+}
+
+// How often the calling thread has gone to sleep: each wait for the driver's threads is one.
+double waits() {
+  rusage usage;
+  getrusage(RUSAGE_THREAD, &usage);
+  return double(usage.ru_nvcsw);
 }
 
 double quantile(std::vector<double> v, double q) {
@@ -168,7 +176,7 @@ int benchOffline(int frames) {
   frameLayerDone = nullptr;
   for (Layer& layer : layers) layer.ms.clear(), layer.cpu.clear();
 
-  std::vector<double> frameMs, referenceMs, ratio, cpu, frameCpu, referenceCpu, cpuRatio, bestRatio;
+  std::vector<double> frameMs, referenceMs, ratio, cpu, frameCpu, referenceCpu, cpuRatio, bestRatio, frameWaits;
   size_t frameAllocations = 0;
   for (int i = 0; i < frames; ++i) {
     const double seconds =
@@ -181,7 +189,9 @@ int benchOffline(int frames) {
 
     const double cpuStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
     const double frameCpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+    const double waitsBefore = waits();
     if (!renderer.runTo(renderer.passAt(seconds), false, &rgba)) break;
+    frameWaits.push_back(waits() - waitsBefore);
     cpu.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - cpuStart);
     frameCpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - frameCpuStart);
     frameMs.push_back(renderer.frameMillis().back());
@@ -219,6 +229,7 @@ int benchOffline(int frames) {
               median(ratio), median(cpuRatio));
   std::printf("frame / reference, each the best of %d         %6.2f\n", BEST_OF, median(bestRatio));
   std::printf("main thread CPU per frame                     median %6.2f ms\n", median(cpu));
+  std::printf("main thread waits for the driver per frame    median %6.0f\n", median(frameWaits));
   std::printf("C++ allocations while drawing a frame         %zu in %zu frames\n", frameAllocations,
               frameMs.size());
 
