@@ -256,6 +256,14 @@ std::vector<bool> afterReference;
 GLuint windowReference = 0;
 LoopSteps realSteps;
 
+std::vector<double> swapMs;
+
+void timedSwap() {
+  const double start = nowMs();
+  realSteps.swapBuffers();
+  swapMs.push_back(nowMs() - start);
+}
+
 bool timedDrawFrame() {
   const bool withReference = passStart.size() % REFERENCE_EVERY == 0;
   if (withReference) windowReferenceMs.push_back(timeReference(windowReference));
@@ -291,6 +299,8 @@ int benchWindow() {
   realSteps = showLoopSteps();
   LoopSteps steps = realSteps;
   steps.drawFrame = timedDrawFrame;
+  steps.swapBuffers = timedSwap;
+  swapMs.reserve(100000);
   runMainLoop(steps);
 
   // Intervals between the starts of consecutive passes: one whole pass each, swap and pacing too.
@@ -312,6 +322,7 @@ int benchWindow() {
   std::printf("reference (clear + %d blended quads)          median %6.2f ms\n", REFERENCE_QUADS,
               median(windowReferenceMs));
   std::printf("pass / reference                              %6.2f\n", perPass / median(windowReferenceMs));
+  std::printf("swap and pacing, of each pass                 median %6.2f ms\n", median(swapMs));
   std::printf("CPU per pass, all threads                     median %6.2f ms\n", median(processCpu));
   std::printf("CPU per pass, the show's thread               median %6.2f ms\n", median(threadCpu));
   return 0;
