@@ -160,6 +160,8 @@ int benchOffline(int frames) {
     std::fprintf(stderr, "kaikuranta-bench: %s\n", error.c_str());
     return 1;
   }
+  // Frames are read back as the video export reads them.
+  renderer.readBgra(true);
   std::printf("%s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   const GLuint reference = referenceTexture();
