@@ -11,9 +11,8 @@
 GLuint fontListBase = 0;
 
 namespace {
-constexpr int FIRST_CHAR = 32;
-constexpr int CHAR_COUNT = 96;
-constexpr const char* FONT_FAMILY = "Arial Black";
+constexpr int FIRST_CHAR = FONT_FIRST_CHAR;
+constexpr int CHAR_COUNT = FONT_CHAR_COUNT;
 }  // namespace
 
 void buildFont() {
@@ -23,7 +22,8 @@ void buildFont() {
   // says why its messages are missing.
   std::vector<platform::GlyphBitmap> glyphs;
   std::string file;
-  if (!platform::rasteriseGlyphs(FONT_FAMILY, 700, 35, FIRST_CHAR, CHAR_COUNT, &glyphs, &file)) {
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FIRST_CHAR, CHAR_COUNT,
+                                 &glyphs, &file)) {
     if (file.empty()) {
       std::fprintf(stderr, "kaikuranta: no font found for \"%s\"; the messages will not show\n", FONT_FAMILY);
     } else {

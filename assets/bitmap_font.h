@@ -3,6 +3,13 @@
 // at the raster position and moving the raster position on by the glyph's advance.
 #include "platform/gl.h"
 
+// The face the messages ask for; whatever the system matches for it is drawn as is.
+constexpr const char* FONT_FAMILY = "Arial Black";
+constexpr int FONT_WEIGHT = 700;
+constexpr int FONT_PIXEL_HEIGHT = 35;
+constexpr int FONT_FIRST_CHAR = 32;
+constexpr int FONT_CHAR_COUNT = 96;
+
 extern GLuint fontListBase;  // list of character n is fontListBase + (n - 32)
 
 // Builds the 96 lists in the current GL context.

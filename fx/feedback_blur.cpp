@@ -1,5 +1,7 @@
 #include "fx/feedback_blur.h"
 
+#include "fx/quads.h"
+
 namespace {
 
 // One 256x256 quad reading the bound texture shifted by (u, v) in texture coordinates; the
@@ -18,7 +20,7 @@ void tapQuad(float u, float v) {
 }  // namespace
 
 void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // No clear: each pass's first tap replaces the whole corner, and nothing else is drawn.
   glViewport(0, 0, 256, 256);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -50,15 +52,14 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
     tapQuad(-d, -d);
     tapQuad(d, -d);
     glEnd();
-    // Left bound, so the next pass reads this one's result.
-    glBindTexture(GL_TEXTURE_2D, target);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 256, 256, 0);
+    // Left bound, so the next pass reads this one's result. The target is already a 256x256 RGB
+    // texture: replacing its texels is cheaper than specifying it anew every pass.
+    copyCorner(target);
     spread = float(spread * 1.5);
   }
 
   glViewport(0, 0, 640, 480);
   glDisable(GL_BLEND);
-  glEnable(GL_DEPTH_TEST);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);

@@ -1,5 +1,6 @@
 #pragma once
-// Softens one 256x256 render target into another with chained four-tap passes on the GPU.
+// Softens one 256x256 render target into another with chained four-tap passes on the GPU. Draws
+// only in the lower-left 256x256 of the buffer and leaves blending and depth testing off.
 #include "platform/gl.h"
 #include <cstdint>
 

@@ -1,6 +1,14 @@
 #include "fx/quads.h"
 
+#include <cstdint>
+#include <cstring>
+
+#ifndef GL_BGRA_EXT
+#define GL_BGRA_EXT 0x80E1
+#endif
+
 GLuint captureSlot = 0;
+CornerCopy cornerCopy = CornerCopy::Unchosen;
 
 namespace {
 // The wide quads use this rounded width factor rather than 4/3; at half-height 1.0 it leaves
@@ -44,9 +52,29 @@ void beginCapture(GLuint texture) {
   captureSlot = texture;
 }
 
+void copyCorner(GLuint texture) {
+  if (cornerCopy == CornerCopy::Unchosen) {
+    // Mesa's software rasterisers copy into a texture with a draw of their own: the driver waits
+    // for the picture before the copy and again before the texture can be read. Read back, the
+    // pixels are one wait away, and uploading them is a plain memory copy. A GPU keeps its copy.
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const bool software = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
+    cornerCopy = software ? CornerCopy::ReadAndUpload : CornerCopy::Copy;
+  }
+  glBindTexture(GL_TEXTURE_2D, texture);
+  if (cornerCopy == CornerCopy::Copy) {
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 256, 256);
+    return;
+  }
+  // BGRA is the order the rasteriser keeps its pixels in: no conversion either way. Rows of 1024
+  // bytes read and unpack alike whatever the alignment.
+  static uint8_t staging[256 * 256 * 4];
+  glReadPixels(0, 0, 256, 256, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 256, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
+}
+
 void endCapture() {
-  glBindTexture(GL_TEXTURE_2D, captureSlot);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 256, 256);
+  copyCorner(captureSlot);
   // The fixed window size, not whatever was set before the capture: the show always draws at 640x480.
   glViewport(0, 0, 640, 480);
 }

@@ -16,6 +16,7 @@
 #include "timing/demo_clock.h"
 
 float sceneTime = 0.0f;
+void (*frameLayerDone)(const char* layer) = nullptr;
 
 namespace {
 
@@ -25,6 +26,10 @@ constexpr double GLOW_STEP = 0.02;
 constexpr int32_t BLUR_PASSES = 4;
 // Written as a decimal so every fade ramps at exactly the same rate.
 constexpr double ONE_SIXTH = 0.16666666666666666;
+
+void layerDone(const char* layer) {
+  if (frameLayerDone) frameLayerDone(layer);
+}
 
 }  // namespace
 
@@ -58,20 +63,22 @@ bool skipFrame() {
 }
 
 bool drawFrame() {
-  // The bubble's defaults for this frame, then a clean buffer for the message card.
+  // The bubble's defaults for this frame, then a clean buffer for the message card. No layer
+  // tests depth, so the depth buffer is never cleared.
   resetMessageState();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
 
   // The schedule runs on last frame's time: sceneTime is sampled only further down.
   runMessageSchedule();
+  layerDone("message card");
 
   // A reading of its own: the end test must not depend on what sceneTime will hold.
   if (showClock.seconds() > SHOW_END_SECONDS) return false;
 
   // The card is captured by now; its corner of the buffer is thrown away.
   glViewport(0, 0, 640, 480);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);
@@ -83,38 +90,52 @@ bool drawFrame() {
   // The scene plane: a wide quad of half-height 1 fills the screen here.
   glTranslatef(0.0f, 0.0f, -1.0f);
 
-  // Surface and spiral go into the small corner and only reach the screen through the glow.
-  // The projection stays 4:3, so the view is squeezed into the square and stretched back later.
-  beginCapture(textures[TEX_SURFACE_RT]);
-  drawSurface();
-  drawSpiral();
-  endCapture();
-
-  feedbackBlur(textures[TEX_SURFACE_RT], textures[TEX_BLUR_RT], BLUR_PASSES);
-
-  glEnable(GL_BLEND);
   const double t = sceneTime;
   const double approach = figureApproach(beatIndex);
   const double glow = glowAlpha(t);
   const double fade = starFade(t);
+  // GL clamps a negative glow alpha to 0, and copies at alpha 0 add nothing. The surface, the
+  // spiral and the blur reach the screen only through the copies, so they go with them.
+  const bool glowShows = float(glow) > 0.0f;
 
-  // The glow stack overhangs the screen, so the larger copies read as a soft halo. The depth
-  // buffer keeps what the blur left; the copies share one plane and all pass GL_LEQUAL.
+  if (glowShows) {
+    // Surface and spiral go into the small corner and only reach the screen through the glow.
+    // The projection stays 4:3, so the view is squeezed into the square and stretched back later.
+    beginCapture(textures[TEX_SURFACE_RT]);
+    drawSurface();
+    drawSpiral();
+    endCapture();
+    layerDone("surface + spiral");
+
+    feedbackBlur(textures[TEX_SURFACE_RT], textures[TEX_BLUR_RT], BLUR_PASSES);
+    layerDone("feedback blur");
+  }
+
+  glEnable(GL_BLEND);
+  // The glow stack overhangs the screen, so the larger copies read as a soft halo. The copies
+  // share one plane, where a depth test would pass every one of them: it stays off.
   glColor4f(1.0f, 1.0f, 1.0f, float(glow));
   glBindTexture(GL_TEXTURE_2D, textures[TEX_BLUR_RT]);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glClear(GL_COLOR_BUFFER_BIT);
-  for (int i = 0; i < GLOW_COPIES; ++i) drawWideQuad(float(1.0 + GLOW_STEP * i));
+  if (glowShows) {
+    for (int i = 0; i < GLOW_COPIES; ++i) drawWideQuad(float(1.0 + GLOW_STEP * i));
+  }
+  layerDone("glow");
 
   drawStarField(float(fade));
+  layerDone("stars");
 
   // Before the first timing pass there is no beat to approach from.
   if (beatIndex != 0) drawFigure(float(0.1 * std::sin(0.4 * t) + 0.3 + approach));
+  layerDone("figure");
 
   drawBeatImages();
+  layerDone("beat pictures");
 
   // The negated fade mirrors the card upright and sizes the bubble; 0 draws nothing.
   drawBubble(-0.5f, bubbleUpper ? 0.3f : -0.5f, -messageFade);
+  layerDone("bubble");
 
   return true;
 }

@@ -5,6 +5,10 @@
 
 extern float sceneTime;  // show time of the current frame, sampled once per frame by drawFrame
 
+// When set, drawFrame calls it after each of its layers with the layer's name; the show leaves it
+// null. The benchmark uses it to time the layers one by one.
+extern void (*frameLayerDone)(const char* layer);
+
 // Draws one frame; false once the show clock has passed 154.5 s (nothing then drawn).
 bool drawFrame();
 

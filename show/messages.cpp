@@ -118,11 +118,8 @@ void renderTextCard(float scroll, const char* text) {
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glEnable(GL_BLEND);
 
-  // The buffer under the card is black, so the mask pass keeps it black and the additive pass
-  // leaves just the bubble picture.
-  glBlendFunc(GL_DST_COLOR, GL_ZERO);
-  glBindTexture(GL_TEXTURE_2D, textures[TEX_BUBBLE_MASK]);
-  drawWideQuad(1.0f);
+  // The buffer under the card is black: adding the bubble picture leaves just the picture, and a
+  // pass through the bubble's mask first would only multiply black by it.
   glBlendFunc(GL_ONE, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, textures[TEX_BUBBLE]);
   drawWideQuad(1.0f);

@@ -98,12 +98,15 @@ void drawFigure(float z) {
   glBindTexture(GL_TEXTURE_2D, textures[TEX_FIGURE_MASK]);
   drawSquare(0.5f);
 
-  // An extra quarter of the figure on the beat makes it throb.
-  const double glow = onBeat ? 0.25 * double(beatPulse) : 0.0;
-  glColor4f(1.0f, 1.0f, 1.0f, float(glow));
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glBindTexture(GL_TEXTURE_2D, textures[TEX_FIGURE]);
-  drawSquare(0.5f);
+  // An extra quarter of the figure on the beat makes it throb; between beats, at alpha 0, it
+  // would add nothing and is left out.
+  const float glow = float(onBeat ? 0.25 * double(beatPulse) : 0.0);
+  if (glow > 0.0f) {
+    glColor4f(1.0f, 1.0f, 1.0f, glow);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, textures[TEX_FIGURE]);
+    drawSquare(0.5f);
+  }
 
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glBlendFunc(GL_ONE, GL_ONE);
@@ -113,6 +116,8 @@ void drawFigure(float z) {
 }
 
 void drawSideImage(int slot, float x) {
+  // Added at alpha 0 (the accent has died away) the picture would change nothing.
+  if (!(accentPulse > 0.0f)) return;
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
   glPushMatrix();

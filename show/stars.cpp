@@ -66,10 +66,13 @@ void drawStarField(float fade) {
 }
 
 void drawStar(float x, float y, float size, float spin, float alpha) {
+  // GL clamps the alpha to 0 and 1; at 0 the additive star adds nothing, so it is not drawn.
+  const float glAlpha = float((0.07 * double(beatPulse) + 0.08) * double(alpha));
+  if (!(glAlpha > 0.0f)) return;
   glEnable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
   glPushMatrix();
-  glColor4f(1.0f, 1.0f, 1.0f, float((0.07 * double(beatPulse) + 0.08) * double(alpha)));
+  glColor4f(1.0f, 1.0f, 1.0f, glAlpha);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, textures[TEX_STAR]);

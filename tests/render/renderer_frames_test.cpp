@@ -1,5 +1,6 @@
 // Whole frames of the show from the offline renderer, checked by what a viewer must see.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -150,6 +151,21 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
     EXPECT_EQ(runRenderer(c.args, &out, c.dir, c.env) == 0, c.args[0] == "--help") << c.args[0];
     EXPECT_NE(out.find(c.says), std::string::npos) << out;
   }
+}
+
+TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {
+  // Stands in for an ffmpeg that cannot write its file: it reads nothing and fails.
+  char dir[] = "/tmp/kk-encoder-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string encoder = std::string(dir) + "/ffmpeg";
+  std::ofstream(encoder) << "#!/bin/sh\nexit 1\n";
+  ASSERT_EQ(chmod(encoder.c_str(), 0755), 0);
+  std::string out;
+  const int status = runRenderer({"--video", std::string(dir) + "/show.mp4"}, &out, buildDirectory(),
+                                 {{"PATH", std::string(dir) + ":/usr/bin:/bin"}});
+  EXPECT_EQ(status, 2) << out;
+  EXPECT_NE(out.find("ffmpeg stopped taking frames"), std::string::npos) << out;
+  EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
 }
 
 }  // namespace

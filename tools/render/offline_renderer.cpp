@@ -5,7 +5,9 @@
 
 #include "app/init_show.h"
 #include "app/window.h"
+#include "assets/bitmap_font.h"
 #include "platform/clock.h"
+#include "platform/glyphs.h"
 #include "platform/headless_gl.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
@@ -43,30 +45,39 @@ int64_t OfflineRenderer::passAt(double seconds) const {
   return int64_t(seconds * fps_ + 0.5);
 }
 
+double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {
+  const uint64_t start = platform::monotonicMicros();
+  if (!drawFrame()) return -1.0;
+  // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
+  if (rgba) {
+    rgba->resize(size_t(640) * 480 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 640, 480, bgra_ ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+  }
+  glFinish();
+  return double(platform::monotonicMicros() - start) / 1000.0;
+}
+
 bool OfflineRenderer::runPass(bool draw, std::vector<uint8_t>* rgba) {
   platform::setSimulatedTime(uint32_t(pass_ * 1000 / fps_));
   ++pass_;
   if (!draw) {
     if (!skipFrame()) ended_ = true;
   } else {
-    const uint64_t start = platform::monotonicMicros();
-    if (!drawFrame()) {
-      ended_ = true;
-    } else {
-      // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
-      if (rgba) {
-        rgba->resize(size_t(640) * 480 * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
-      }
-      glFinish();
-      frameMillis_.push_back(double(platform::monotonicMicros() - start) / 1000.0);
-    }
+    const double ms = drawAndRead(rgba);
+    if (ms < 0) ended_ = true;
+    else frameMillis_.push_back(ms);
   }
   if (ended_) return false;
   updateTiming();
   return true;
+}
+
+double OfflineRenderer::drawAgain(std::vector<uint8_t>* rgba) {
+  if (pass_ == 0 || ended_) return -1.0;
+  platform::setSimulatedTime(uint32_t((pass_ - 1) * 1000 / fps_));
+  return drawAndRead(rgba);
 }
 
 bool OfflineRenderer::runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba) {
@@ -75,4 +86,39 @@ bool OfflineRenderer::runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_
     if (!runPass(drawEveryPass, nullptr)) return false;
   }
   return runPass(true, rgba);
+}
+
+namespace {
+
+constexpr uint64_t FNV_OFFSET = 0xcbf29ce484222325ull;
+constexpr uint64_t FNV_PRIME = 0x100000001b3ull;
+
+uint64_t mix(uint64_t hash, const void* data, size_t size) {
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * FNV_PRIME;
+  return hash;
+}
+
+}  // namespace
+
+uint64_t frameDigest(const std::vector<uint8_t>& rgba) {
+  uint64_t hash = FNV_OFFSET;
+  for (size_t i = 0; i + 3 < rgba.size(); i += 4) hash = mix(hash, &rgba[i], 3);
+  return hash;
+}
+
+uint64_t glyphDigest(std::string* fontFile) {
+  std::vector<platform::GlyphBitmap> glyphs;
+  fontFile->clear();
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FONT_FIRST_CHAR,
+                                 FONT_CHAR_COUNT, &glyphs, fontFile)) {
+    return 0;
+  }
+  uint64_t hash = FNV_OFFSET;
+  for (const platform::GlyphBitmap& g : glyphs) {
+    const float metrics[5] = {float(g.width), float(g.height), g.originX, g.originY, g.advance};
+    hash = mix(hash, metrics, sizeof metrics);
+    hash = mix(hash, g.rows.data(), g.rows.size());
+  }
+  return hash;
 }

@@ -17,22 +17,42 @@ class OfflineRenderer {
   // The pass drawn at `seconds` of show time.
   int64_t passAt(double seconds) const;
 
+  // Frames come back as BGRA rows instead of RGBA: the order the driver keeps them in, read
+  // without a conversion.
+  void readBgra(bool on) { bgra_ = on; }
+
   // Runs passes until `pass` has run; passes before it only advance the show's state unless
   // `drawEveryPass`. The frame of `pass` is drawn and its RGBA rows (bottom row first) go to
   // `rgba`. False when the show ended first (or `pass` already ran).
   bool runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba);
+
+  // Draws the frame of the pass that ran last once more, at the same show time, and reads it
+  // back as runTo does; the milliseconds it took. Nothing of the show advances. For benchmarks.
+  double drawAgain(std::vector<uint8_t>* rgba);
 
   // Milliseconds each drawn frame took, with the GL work finished.
   const std::vector<double>& frameMillis() const { return frameMillis_; }
 
  private:
   bool runPass(bool draw, std::vector<uint8_t>* rgba);
+  // drawFrame and the read-back; the milliseconds taken, or a negative number once the show is over.
+  double drawAndRead(std::vector<uint8_t>* rgba);
 
   int fps_ = 60;
   int64_t pass_ = 0;
   bool ended_ = false;
+  bool bgra_ = false;
   std::vector<double> frameMillis_;
 };
+
+// A 64-bit digest (FNV-1a) of the red, green and blue bytes of a frame's RGBA rows: the picture a
+// viewer sees. The back buffer's alpha never reaches the screen, so it is left out.
+uint64_t frameDigest(const std::vector<uint8_t>& rgba);
+
+// A digest of the message font's glyph bitmaps and metrics as this machine rasterises them, and
+// the font file they came from. Frames that show text are only comparable between machines whose
+// glyph digests agree.
+uint64_t glyphDigest(std::string* fontFile);
 
 // The files the show reads from data/.
 extern const char* const SHOW_DATA_FILES[15];
