@@ -3,10 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#ifndef GL_BGRA_EXT
-#define GL_BGRA_EXT 0x80E1
-#endif
-
 GLuint captureSlot = 0;
 CornerCopy cornerCopy = CornerCopy::Unchosen;
 

@@ -33,3 +33,8 @@
 #undef CALLBACK
 #undef KK_GL_OWN_CALLBACK
 #endif
+
+// Windows' GL 1.1 header stops before the BGRA pixel order that every driver reads back fastest.
+#ifndef GL_BGRA_EXT
+#define GL_BGRA_EXT 0x80E1
+#endif

@@ -53,7 +53,7 @@ double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {
     rgba->resize(size_t(640) * 480 * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 640, 480, bgra_ ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+    glReadPixels(0, 0, 640, 480, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
   }
   glFinish();
   return double(platform::monotonicMicros() - start) / 1000.0;
