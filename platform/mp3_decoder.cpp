@@ -33,77 +33,171 @@ int16_t toInt16(float x) {
   return int16_t(std::clamp(std::nearbyint(x * 32768.0f), -32768.0f, 32767.0f));
 }
 
-bool decode(const char* path, int outputRate, std::vector<int16_t>* out, std::string* why) {
-  const auto fail = [&](const std::string& cause) {
-    *why = std::string("cannot decode ") + path + ": " + cause;
-    return false;
-  };
-  // libmpg123 says only "file access error": the system knows why.
-  FILE* probe = std::fopen(path, "rb");
-  if (!probe) {
-    *why = std::string("cannot open ") + path + ": " + std::strerror(errno);
-    return false;
-  }
-  std::fclose(probe);
+std::string failure(const char* path, const std::string& cause) {
+  return std::string("cannot decode ") + path + ": " + cause;
+}
 
-  mpg123_init();  // a no-op since 1.27, needed before it
-  int err = MPG123_OK;
-  std::unique_ptr<mpg123_handle, DecoderDeleter> decoder(mpg123_new(nullptr, &err));
-  mpg123_handle* mh = decoder.get();
-  if (!mh) return fail(mpg123_plain_strerror(err));
-  // Gapless decoding drops the encoder's delay and padding, so sample 0 is the music's first.
-  // Setting the whole flag word also turns off the decoder's own resampling, which drops or
-  // repeats samples: a stream at another rate comes out as float for libsyn123's resampler.
-  mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET, 0);
-  mpg123_format_none(mh);
-  for (long rate : MP3_RATES) {
-    mpg123_format(mh, rate, MPG123_STEREO,
-                  rate == outputRate ? MPG123_ENC_SIGNED_16 : MPG123_ENC_FLOAT_32);
-  }
-  if (mpg123_open(mh, path) != MPG123_OK) return fail(mpg123_strerror(mh));
+}  // namespace
 
+struct Mp3Decoder::State {
+  std::string path;
+  int outputRate = 0;
+  std::unique_ptr<mpg123_handle, DecoderDeleter> decoder;
+  std::unique_ptr<syn123_handle, ResamplerDeleter> resampler;
   // The format, read from the first frame, and again whenever the stream changes it.
   long rate = 0;
-  int channels = 0, encoding = 0;
-  std::unique_ptr<syn123_handle, ResamplerDeleter> resampler;
-  const auto takeFormat = [&] {
+  int channels = 0;
+  int encoding = 0;
+  std::vector<unsigned char> chunk;
+  std::vector<float> resampled;
+
+  bool takeFormat() {
+    mpg123_handle* mh = decoder.get();
     if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK) return false;
     if (encoding != MPG123_ENC_FLOAT_32) return true;
+    int err = 0;
     if (!resampler) resampler.reset(syn123_new(outputRate, 2, MPG123_ENC_FLOAT_32, 0, &err));
-    return resampler && syn123_setup_resample(resampler.get(), rate, outputRate, 2, 0, 0) ==
-                            SYN123_OK;
-  };
-  if (!takeFormat()) return fail("not MPEG audio");
-  // 64-bit arithmetic: off_t is 32 bits on Windows, and samples times a rate overflow it.
-  const long long length = mpg123_length(mh);
-  if (length > 0 && length < MP3_MAX_RESERVED_SECONDS * rate) {
-    out->reserve(size_t(length * outputRate / rate + outputRate) * 2);
+    return resampler &&
+           syn123_setup_resample(resampler.get(), rate, outputRate, 2, 0, 0) == SYN123_OK;
   }
 
-  std::vector<unsigned char> chunk(MP3_CHUNK_BYTES);
-  std::vector<float> resampled;
-  for (;;) {
-    size_t done = 0;
-    const int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
-    if (rc == MPG123_NEW_FORMAT) {
-      if (!takeFormat()) return fail("cannot resample " + std::to_string(rate) + " Hz");
-      continue;
+  bool open(const char* file, int toRate, std::string* why) {
+    // libmpg123 says only "file access error": the system knows why.
+    FILE* probe = std::fopen(file, "rb");
+    if (!probe) {
+      *why = std::string("cannot open ") + file + ": " + std::strerror(errno);
+      return false;
     }
-    if (encoding == MPG123_ENC_SIGNED_16) {
-      const auto* s = reinterpret_cast<const int16_t*>(chunk.data());
-      out->insert(out->end(), s, s + done / sizeof(int16_t));
-    } else if (done > 0) {
-      auto* s = reinterpret_cast<float*>(chunk.data());
-      const size_t frames = done / (2 * sizeof(float));
-      resampled.resize(2 * syn123_resample_count(rate, outputRate, frames));
-      const size_t made = syn123_resample(resampler.get(), resampled.data(), s, frames);
-      std::transform(resampled.begin(), resampled.begin() + ptrdiff_t(2 * made),
-                     std::back_inserter(*out), toInt16);
+    std::fclose(probe);
+    path = file;
+    outputRate = toRate;
+
+    mpg123_init();  // a no-op since 1.27, needed before it
+    int err = MPG123_OK;
+    decoder.reset(mpg123_new(nullptr, &err));
+    mpg123_handle* mh = decoder.get();
+    if (!mh) {
+      *why = failure(file, mpg123_plain_strerror(err));
+      return false;
     }
-    if (rc == MPG123_DONE) break;
-    if (rc != MPG123_OK) return fail(mpg123_strerror(mh));
+    // Gapless decoding drops the encoder's delay and padding, so sample 0 is the music's first.
+    // Setting the whole flag word also turns off the decoder's own resampling, which drops or
+    // repeats samples: a stream at another rate comes out as float for libsyn123's resampler.
+    mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET, 0);
+    mpg123_format_none(mh);
+    for (long r : MP3_RATES) {
+      mpg123_format(mh, r, MPG123_STEREO,
+                    r == outputRate ? MPG123_ENC_SIGNED_16 : MPG123_ENC_FLOAT_32);
+    }
+    if (mpg123_open(mh, file) != MPG123_OK) {
+      *why = failure(file, mpg123_strerror(mh));
+      return false;
+    }
+    if (!takeFormat()) {
+      *why = failure(file, "not MPEG audio");
+      return false;
+    }
+    chunk.resize(MP3_CHUNK_BYTES);
+    return true;
   }
-  if (out->empty()) return fail("no MPEG audio in it");
+
+  Step decodeMore(std::vector<int16_t>* out, std::string* why) {
+    mpg123_handle* mh = decoder.get();
+    for (;;) {
+      size_t done = 0;
+      const int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
+      if (rc == MPG123_NEW_FORMAT) {
+        if (!takeFormat()) {
+          *why = failure(path.c_str(), "cannot resample " + std::to_string(rate) + " Hz");
+          return Step::Failed;
+        }
+        continue;
+      }
+      if (encoding == MPG123_ENC_SIGNED_16) {
+        const auto* s = reinterpret_cast<const int16_t*>(chunk.data());
+        out->insert(out->end(), s, s + done / sizeof(int16_t));
+      } else if (done > 0) {
+        auto* s = reinterpret_cast<float*>(chunk.data());
+        const size_t frames = done / (2 * sizeof(float));
+        resampled.resize(2 * syn123_resample_count(rate, outputRate, frames));
+        const size_t made = syn123_resample(resampler.get(), resampled.data(), s, frames);
+        std::transform(resampled.begin(), resampled.begin() + ptrdiff_t(2 * made),
+                       std::back_inserter(*out), toInt16);
+      }
+      if (rc == MPG123_DONE) return Step::Done;
+      if (rc != MPG123_OK) {
+        *why = failure(path.c_str(), mpg123_strerror(mh));
+        return Step::Failed;
+      }
+      return Step::More;
+    }
+  }
+};
+
+Mp3Decoder::Mp3Decoder() = default;
+Mp3Decoder::~Mp3Decoder() = default;
+
+bool Mp3Decoder::open(const char* path, int outputRate, std::string* why) {
+  try {
+    state_ = std::make_unique<State>();
+    if (state_->open(path, outputRate, why)) return true;
+  } catch (const std::exception&) {
+    *why = failure(path, "out of memory");
+  }
+  state_.reset();
+  return false;
+}
+
+Mp3Decoder::Step Mp3Decoder::decodeMore(std::vector<int16_t>* samples, std::string* why) {
+  if (!state_) return Step::Done;
+  try {
+    const Step step = state_->decodeMore(samples, why);
+    if (step != Step::More) state_.reset();
+    return step;
+  } catch (const std::exception& e) {
+    // The music does not fit in memory: what was decoded stays, the stream ends here.
+    try {
+      const bool noMemory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+      *why = failure(state_->path.c_str(), noMemory ? "out of memory" : e.what());
+    } catch (...) {
+      why->clear();
+    }
+    state_.reset();
+    return Step::Failed;
+  }
+}
+
+int64_t Mp3Decoder::announcedFrames() const {
+  if (!state_) return 0;
+  // 64-bit arithmetic: off_t is 32 bits on Windows, and samples times a rate overflow it.
+  const long long length = mpg123_length(state_->decoder.get());
+  if (length <= 0 || state_->rate <= 0) return 0;
+  return int64_t(length) * state_->outputRate / state_->rate;
+}
+
+namespace {
+
+bool decode(const char* path, int outputRate, std::vector<int16_t>* out, std::string* why) {
+  Mp3Decoder decoder;
+  if (!decoder.open(path, outputRate, why)) return false;
+  // Reserving for the announced length saves the vector's doublings; past an hour the header is
+  // more likely wrong than the music that long, so the vector grows as the audio really comes.
+  const int64_t frames = decoder.announcedFrames();
+  if (frames > 0 && frames < MP3_MAX_RESERVED_SECONDS * outputRate) {
+    out->reserve(size_t(frames + outputRate) * 2);
+  }
+  for (;;) {
+    switch (decoder.decodeMore(out, why)) {
+      case Mp3Decoder::Step::More: continue;
+      case Mp3Decoder::Step::Failed: return false;
+      case Mp3Decoder::Step::Done: break;
+    }
+    break;
+  }
+  if (out->empty()) {
+    *why = failure(path, "no MPEG audio in it");
+    return false;
+  }
   return true;
 }
 

@@ -1,12 +1,38 @@
 #pragma once
-// Whole-file MP3 decoding with libmpg123 (and libsyn123's resampler for other rates) into the
-// format the sound output plays: interleaved stereo 16-bit at one rate. Plain C++, no audio
-// device: every sound backend plays what it returns. Keeps no state; call from any thread.
+// MP3 decoding with libmpg123 (and libsyn123's resampler for other rates) into the format the
+// sound output plays: interleaved stereo 16-bit at one rate. Plain C++, no audio device: every
+// sound backend plays what it returns. A file decodes whole in one call, or piece by piece.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+// One stream decoded piece by piece, the same samples decodeMp3File gives. One thread at a time.
+class Mp3Decoder {
+ public:
+  enum class Step { More, Done, Failed };
+
+  Mp3Decoder();
+  ~Mp3Decoder();
+  Mp3Decoder(const Mp3Decoder&) = delete;
+  Mp3Decoder& operator=(const Mp3Decoder&) = delete;
+
+  // Opens `path` and reads its first frame. False, with one line in `why` naming the file and
+  // the cause, when it is not there or holds no MPEG audio. Never throws.
+  bool open(const char* path, int outputRate, std::string* why);
+  // Appends the next piece of the music (at most about 0.4 s) to `samples`. Done at the end of
+  // the stream (the piece may still hold samples); Failed with one line in `why` when the stream
+  // breaks off or memory runs out (what came before stays good). Never throws.
+  Step decodeMore(std::vector<int16_t>* samples, std::string* why);
+  // The stream's length in output frames as its header announces it; 0 when it does not.
+  int64_t announcedFrames() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Decodes the MPEG audio stream at `path` (Layer III at 8 to 48 kHz, MPEG-1, 2 or 2.5, mono or
 // stereo, constant or variable bit rate, with or without ID3v1, ID3v2 or APE tags) into

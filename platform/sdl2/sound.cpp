@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/mp3_decoder.h"
+#include "platform/decoded_music.h"
 
 namespace platform {
 
 struct SoundStream {
   std::mutex lock;
-  std::vector<int16_t> samples;  // interleaved stereo at the output rate, sample 0 = 0 ms
+  DecodedMusic music;            // interleaved stereo at the output rate, frame 0 = 0 ms
   bool clockDriven = true;       // no sound heard: the position follows the millisecond clock
 
   // Clock-driven position: positionMs at the moment clockBaseMs, advancing while playing.
@@ -84,15 +84,11 @@ void fillAudio(void*, Uint8* out, int len) {
     s->stalled = false;
     s->nextFrame = stallPositionNow(*s, now) * outputRate / 1000 + bufferFrames;
   }
-  const int64_t total = int64_t(s->samples.size() / kChannels);
-  for (int i = 0; i < frames; ++i) {
-    const int64_t f = s->nextFrame + i;
-    if (f >= 0 && f < total) {
-      dst[2 * i] = s->samples[size_t(2 * f)];
-      dst[2 * i + 1] = s->samples[size_t(2 * f + 1)];
-    } else {
-      dst[2 * i] = dst[2 * i + 1] = 0;  // past the end: silence, but time goes on
-    }
+  // Past the end the music is silence, but time goes on. Frames still being decoded are not
+  // handed out: the device plays silence and the position waits for them, as for a hiccup.
+  if (!s->music.copyFrames(s->nextFrame, frames, dst)) {
+    std::memset(out, 0, size_t(len));
+    return;
   }
   s->nextFrame += frames;
   s->framesAfterCallback = s->nextFrame;
@@ -136,10 +132,11 @@ SoundStream* soundStreamOpen(const char* path) {
   allStreams.push_back(std::make_unique<SoundStream>());
   SoundStream* s = allStreams.back().get();
   std::string why;
-  if (!decodeMp3File(path, outputRate, &s->samples, &why)) {
-    std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
-  }
-  s->clockDriven = device == 0 || s->samples.empty();
+  // Only a device needs the samples; without one the file is only checked.
+  const bool opened = device != 0 ? s->music.start(path, outputRate, 2 * bufferFrames, &why)
+                                  : Mp3Decoder().open(path, outputRate, &why);
+  if (!opened) std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
+  s->clockDriven = device == 0 || !opened;
   return s;
 }
 
@@ -217,6 +214,7 @@ int soundStreamGetTime(SoundStream* s) {
 }
 
 void soundShutdown() {
+  for (auto& stream : allStreams) stream->music.stop();
   if (device != 0) {
     SDL_CloseAudioDevice(device);
     device = 0;

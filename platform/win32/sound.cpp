@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/mp3_decoder.h"
+#include "platform/decoded_music.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform {
 
 struct SoundStream {
-  std::vector<int16_t> samples;  // interleaved stereo at the output rate, sample 0 = 0 ms
+  DecodedMusic music;            // interleaved stereo at the output rate, frame 0 = 0 ms
   bool clockDriven = true;       // no sound heard: the position follows the millisecond clock
   bool playing = false;
 
@@ -65,19 +65,11 @@ struct Guard {
 void feedLocked() {
   SoundStream* s = current;
   if (!device || !s || !s->playing) return;
-  const int64_t total = int64_t(s->samples.size() / kChannels);
   while (!(headers[nextHeader].dwFlags & WHDR_INQUEUE)) {
     WAVEHDR& header = headers[nextHeader];
-    int16_t* out = bufferData[nextHeader].data();
-    for (int i = 0; i < kBufferFrames; ++i) {
-      const int64_t f = s->nextFrame + i;
-      if (f >= 0 && f < total) {
-        out[2 * i] = s->samples[size_t(2 * f)];
-        out[2 * i + 1] = s->samples[size_t(2 * f + 1)];
-      } else {
-        out[2 * i] = out[2 * i + 1] = 0;  // past the end: silence, but time goes on
-      }
-    }
+    // Past the end the music is silence, but time goes on. A buffer whose frames are still
+    // being decoded waits for the next round; the device's count waits with it.
+    if (!s->music.copyFrames(s->nextFrame, kBufferFrames, bufferData[nextHeader].data())) break;
     header.dwFlags &= ~DWORD(WHDR_DONE);
     if (waveOutWrite(device, &header, sizeof header) != MMSYSERR_NOERROR) break;
     s->nextFrame += kBufferFrames;
@@ -174,12 +166,12 @@ SoundStream* soundStreamOpen(const char* path) {
   allStreams.push_back(std::make_unique<SoundStream>());
   SoundStream* s = allStreams.back().get();
   std::string why;
-  if (!decodeMp3File(path, outputRate, &s->samples, &why)) {
-    std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
-    s->samples.clear();
-    s->samples.shrink_to_fit();
-  }
-  s->clockDriven = device == nullptr || s->samples.empty();
+  // Only a device needs the samples; without one the file is only checked.
+  const bool opened = device != nullptr
+                          ? s->music.start(path, outputRate, int64_t(kBuffers) * kBufferFrames, &why)
+                          : Mp3Decoder().open(path, outputRate, &why);
+  if (!opened) std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
+  s->clockDriven = device == nullptr || !opened;
   return s;
 }
 
@@ -253,6 +245,7 @@ int soundStreamGetTime(SoundStream* s) {
 }
 
 void soundShutdown() {
+  for (auto& stream : allStreams) stream->music.stop();
   if (feeder) {
     InterlockedExchange(&feederStop, 1);
     SetEvent(bufferDone);

@@ -4,8 +4,12 @@
 // holds data/.
 //   kaikuranta-bench [--frames N]   the offline renderer's frames, layer by layer
 //   kaikuranta-bench --window       the show's own loop in a window on $DISPLAY for 30 s
+//   kaikuranta-bench --startup [N]  the show's start-up to its first frame on $DISPLAY, in N
+//                                   fresh processes (10 by default)
 #include "platform/gl.h"
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <time.h>
 
 #include <algorithm>
@@ -26,6 +30,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "show/frame.h"
+#include "timing/beat_timing.h"
 #include "timing/demo_clock.h"
 #include "tools/render/offline_renderer.h"
 
@@ -330,9 +335,91 @@ int benchWindow() {
   return 0;
 }
 
+// One start in this fresh process, as the show starts: the fullscreen window and its context,
+// the show's start-up, the first frame drawn and presented. Prints when each ended, in microseconds of the
+// monotonic clock since `launchedMicros` (the parent's clock just before it started this process).
+int startupChild(uint64_t launchedMicros) {
+  const auto since = [&] { return double(platform::monotonicMicros() - launchedMicros) / 1000.0; };
+  const double inMain = since();
+  platform::catchEndRequests();
+  if (!openWindow("Kaikuranta", 640, 480, 32, fullscreen)) return 1;
+  const double windowOpen = since();
+  initShow();
+  const double startedUp = since();
+  drawFrame();
+  updateTiming();
+  platform::windowSwap(hDC);
+  glFinish();
+  const double firstFrame = since();
+  std::printf("%.3f %.3f %.3f %.3f\n", inMain, windowOpen, startedUp, firstFrame);
+  std::fflush(stdout);
+  closeWindow();
+  std::_Exit(0);  // the music is still decoding; nothing else to tidy
+}
+
+int benchStartup(const char* self, int runs) {
+  if (!std::getenv("DISPLAY")) {
+    std::fprintf(stderr, "kaikuranta-bench: --startup needs a display with a 640x480 mode, e.g.\n"
+                         "  xvfb-run -a -s '-screen 0 640x480x24' kaikuranta-bench --startup\n");
+    return 1;
+  }
+  // A silent, but real, audio device: the music is opened and decoded as it would be.
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  std::vector<double> phase[4];
+  for (int run = 0; run < runs; ++run) {
+    int out[2];
+    if (pipe(out) != 0) return 1;
+    const uint64_t launched = platform::monotonicMicros();
+    const pid_t child = fork();
+    if (child == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+      const std::string at = std::to_string(launched);
+      execl(self, self, "--startup-child", at.c_str(), static_cast<char*>(nullptr));
+      std::_Exit(127);
+    }
+    close(out[1]);
+    std::string line;
+    char buffer[256];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) line.append(buffer, size_t(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    double t[4];
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(line.c_str(), "%lf %lf %lf %lf", &t[0], &t[1], &t[2], &t[3]) != 4) {
+      std::fprintf(stderr, "kaikuranta-bench: start %d failed\n", run + 1);
+      return 1;
+    }
+    for (int i = 0; i < 4; ++i) phase[i].push_back(t[i]);
+  }
+  std::printf("the show's start-up in %d fresh processes (ms since the process was started)\n\n",
+              runs);
+  const char* names[4] = {"in main (the program loaded)", "window and GL context open",
+                          "start-up done, music playing", "first frame presented"};
+  for (int i = 0; i < 4; ++i) {
+    std::printf("%-40s median %7.1f   min %7.1f   max %7.1f\n", names[i], median(phase[i]),
+                *std::min_element(phase[i].begin(), phase[i].end()),
+                *std::max_element(phase[i].begin(), phase[i].end()));
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--startup-child") == 0) {
+    return startupChild(std::strtoull(argv[2], nullptr, 10));
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--startup") == 0) {
+    const int runs = argc >= 3 ? std::atoi(argv[2]) : 10;
+    if (argc > 3 || runs < 1) {
+      std::fputs("usage: kaikuranta-bench --startup [N]\n", stderr);
+      return 2;
+    }
+    return benchStartup("/proc/self/exe", runs);
+  }
   int frames = 60;
   bool window = false;
   for (int i = 1; i < argc; ++i) {
@@ -341,7 +428,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
       frames = std::atoi(argv[++i]);
     } else {
-      std::fputs("usage: kaikuranta-bench [--frames N] | --window\n", stderr);
+      std::fputs("usage: kaikuranta-bench [--frames N] | --window | --startup [N]\n", stderr);
       return 2;
     }
   }
