@@ -2,11 +2,15 @@
 
 #include "platform/gl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "assets/jpeg_loader.h"
+#include "assets/mipmaps.h"
 
 GLuint textures[TEX_SLOT_COUNT];
 
@@ -44,6 +48,37 @@ constexpr Picture PICTURES[] = {
     {TEX_BUBBLE_MASK, "data/kupla_maski.jpg"},
 };
 
+// The largest side the CPU-made mipmaps are used for; a GL may take larger textures still,
+// those go through the utility library like any other picture.
+constexpr int MAX_CPU_MIPMAP_SIDE = 16384;
+
+// Uploads `image` and its mipmaps into the bound texture. Pictures whose sides are powers of two
+// get the utility library's texels made here, in less time than the library takes (it copies
+// and checks each level through the GL); any other size is rescaled by the library itself.
+void uploadMipmapped(const RgbImage& image) {
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  std::vector<MipLevel> levels;
+  if (halvesExactly(image.width, image.height, std::min(int(maxSide), MAX_CPU_MIPMAP_SIDE))) {
+    try {
+      levels = buildMipChain(image.pixels, image.width, image.height);
+    } catch (const std::bad_alloc&) {
+      levels.clear();  // no memory for them here: the library may still manage
+    }
+  }
+  if (levels.empty()) {
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE,
+                      image.pixels);
+    return;
+  }
+  glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+               image.pixels);
+  for (size_t i = 0; i < levels.size(); ++i) {
+    glTexImage2D(GL_TEXTURE_2D, GLint(i + 1), 3, levels[i].width, levels[i].height, 0, GL_RGB,
+                 GL_UNSIGNED_BYTE, levels[i].rgb.data());
+  }
+}
+
 }  // namespace
 
 bool loadTextures() {
@@ -70,8 +105,7 @@ void loadTexture(GLuint* table, const char* path, int slot) {
   GLint alignment = 4;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
-                    image->pixels);
+  uploadMipmapped(*image);
   glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

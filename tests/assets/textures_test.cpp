@@ -91,6 +91,40 @@ TEST_F(LoadTexturesTest, OddWidthPictureDrawsUprightWithoutSkew) {
   glDeleteTextures(1, table);
 }
 
+TEST_F(LoadTexturesTest, EveryMipmapLevelHasTheUtilityLibrarysTexels) {
+  // Square, wide and narrow power-of-two sides (a side reaches 1 before the other), a single
+  // column, and sides the library rescales; each level, texel for texel, against the library's.
+  const std::pair<int, int> sizes[] = {{256, 256}, {64, 8}, {4, 32}, {1, 16}, {301, 200}};
+  for (const auto& [w, h] : sizes) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    TempFile file("levels.jpg");
+    writeJpeg(file.path, w, h, 3);
+    GLuint table[2] = {0, 0};
+    loadTexture(table, file.path.c_str(), 0);
+    RgbImage* image = decodeJpegFile(file.path.c_str());
+    ASSERT_NE(image, nullptr);
+    glGenTextures(1, &table[1]);
+    glBindTexture(GL_TEXTURE_2D, table[1]);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, w, h, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    freeRgbImage(image);
+    int levels = 0;
+    for (int level = 0;; ++level) {
+      int ow = 0, oh = 0, rw = 0, rh = 0;
+      const auto ours = readTexture(table[0], level, &ow, &oh);
+      const auto library = readTexture(table[1], level, &rw, &rh);
+      ASSERT_EQ(ow, rw) << "level " << level;
+      ASSERT_EQ(oh, rh) << "level " << level;
+      if (rw == 0) break;
+      ASSERT_TRUE(ours == library) << "level " << level << " (" << rw << "x" << rh << ")";
+      ++levels;
+    }
+    EXPECT_GT(levels, 1);
+    glDeleteTextures(2, table);
+  }
+}
+
 #ifndef _WIN32  // POSIX folders and error texts
 TEST(LoadTextureDeathTest, AnUnusablePictureEndsTheProcessWithOneLineNamingIt) {
   TempFile png("png.jpg"), folder("folder.jpg");
