@@ -2,7 +2,6 @@
 
 #include "platform/gl.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -10,6 +9,7 @@
 #include "assets/textures.h"
 #include "fx/grid_mesh.h"
 #include "platform/display.h"
+#include "platform/report.h"
 #include "show/stars.h"
 #include "timing/beat_timing.h"
 #include "timing/demo_clock.h"
@@ -30,7 +30,7 @@ bool initShow() {
 
   surfaceMesh = new (std::nothrow) GridMesh;
   if (!surfaceMesh) {
-    std::fprintf(stderr, "kaikuranta: out of memory creating the surface mesh\n");
+    platform::report("out of memory creating the surface mesh");
     std::exit(1);
   }
   surfaceMesh->build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);

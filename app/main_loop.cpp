@@ -1,6 +1,5 @@
 #include "app/main_loop.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <new>
@@ -10,6 +9,7 @@
 #include "app/init_show.h"
 #include "app/window.h"
 #include "platform/clock.h"
+#include "platform/report.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
 
@@ -173,11 +173,11 @@ void reportEscaped(const std::exception_ptr& escaped) {
   try {
     std::rethrow_exception(escaped);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "kaikuranta: out of memory\n");
+    platform::report("out of memory");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "kaikuranta: %s\n", e.what());
+    platform::report("%s", e.what());
   } catch (...) {
-    std::fprintf(stderr, "kaikuranta: ended by an unexpected error\n");
+    platform::report("ended by an unexpected error");
   }
 }
 
@@ -188,7 +188,7 @@ void reportEscaped(const std::exception_ptr& escaped) {
   if (std::exception_ptr escaped = std::current_exception()) {
     reportEscaped(escaped);
   } else {
-    std::fprintf(stderr, "kaikuranta: ended by an unexpected error\n");
+    platform::report("ended by an unexpected error");
   }
   if (std::this_thread::get_id() == programThread) std::exit(1);
   std::_Exit(1);

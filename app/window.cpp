@@ -2,8 +2,9 @@
 
 #include "platform/gl.h"
 
-#include <cstdio>
 #include <string>
+
+#include "platform/report.h"
 
 platform::Window* hWnd = nullptr;
 platform::Window* hDC = nullptr;
@@ -33,7 +34,7 @@ const char* windowFailureText(platform::WindowStep step) {
 
 // The library's own reason goes to standard error beside the fixed text of the box.
 void explain(const std::string& why) {
-  if (!why.empty()) std::fprintf(stderr, "kaikuranta: %s\n", why.c_str());
+  if (!why.empty()) platform::report("%s", why.c_str());
 }
 
 }  // namespace

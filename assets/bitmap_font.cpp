@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/glyphs.h"
+#include "platform/report.h"
 
 GLuint fontListBase = 0;
 
@@ -25,10 +26,10 @@ void buildFont() {
   if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FIRST_CHAR, CHAR_COUNT,
                                  &glyphs, &file)) {
     if (file.empty()) {
-      std::fprintf(stderr, "kaikuranta: no font found for \"%s\"; the messages will not show\n", FONT_FAMILY);
+      platform::report("no font found for \"%s\"; the messages will not show", FONT_FAMILY);
     } else {
-      std::fprintf(stderr, "kaikuranta: cannot read the font %s found for \"%s\"; the messages will not show\n",
-                   file.c_str(), FONT_FAMILY);
+      platform::report("cannot read the font %s found for \"%s\"; the messages will not show",
+                       file.c_str(), FONT_FAMILY);
     }
     return;
   }

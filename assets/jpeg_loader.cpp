@@ -17,6 +17,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "platform/report.h"
+
 static_assert(JPEG_LIB_VERSION == 62, "the loader is written against the libjpeg 6b interface");
 
 namespace {
@@ -102,7 +104,7 @@ Decoder* decoderOf(j_common_ptr common) { return static_cast<Decoder*>(common->c
 void printNamingThePicture(j_common_ptr common) {
   char message[JMSG_LENGTH_MAX];
   (*common->err->format_message)(common, message);
-  std::fprintf(stderr, "kaikuranta: %s: %s\n", decoderOf(common)->path, message);
+  platform::report("%s: %s", decoderOf(common)->path, message);
 }
 
 int64_t blocksOf(const jpeg_component_info& component) {

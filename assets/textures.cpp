@@ -3,7 +3,6 @@
 #include "platform/gl.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "assets/jpeg_loader.h"
 #include "assets/mipmaps.h"
+#include "platform/report.h"
 
 GLuint textures[TEX_SLOT_COUNT];
 
@@ -96,7 +96,7 @@ void loadTexture(GLuint* table, const char* path, int slot) {
   if (!image) {
     // The show cannot run without its pictures. std::exit still runs the exit handlers, so the
     // desktop display mode comes back.
-    std::fprintf(stderr, "kaikuranta: %s\n", failure.c_str());
+    platform::report("%s", failure.c_str());
     std::exit(1);
   }
   glGenTextures(1, &table[slot]);

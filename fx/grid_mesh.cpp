@@ -1,9 +1,10 @@
 #include "fx/grid_mesh.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <new>
+
+#include "platform/report.h"
 
 GridMesh* surfaceMesh = nullptr;
 
@@ -12,13 +13,12 @@ namespace {
 // The mesh is built once at start-up; without it there is no show, so the process ends here.
 // std::exit (not _exit) so the handler that gives the desktop its display mode back still runs.
 [[noreturn]] void outOfMemory() {
-  std::fputs("kaikuranta: out of memory building the surface mesh\n", stderr);
+  platform::report("out of memory building the surface mesh");
   std::exit(1);
 }
 
 [[noreturn]] void badSize(int32_t cols, int32_t rows) {
-  std::fprintf(stderr, "kaikuranta: cannot build a surface mesh of %d x %d quads\n", int(cols),
-               int(rows));
+  platform::report("cannot build a surface mesh of %d x %d quads", int(cols), int(rows));
   std::exit(1);
 }
 

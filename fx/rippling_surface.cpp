@@ -6,7 +6,7 @@
 
 #include "assets/textures.h"
 #include "fx/grid_mesh.h"
-#include "show/frame.h"
+#include "timing/demo_clock.h"
 
 namespace {
 

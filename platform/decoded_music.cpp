@@ -1,11 +1,12 @@
 #include "platform/decoded_music.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <utility>
+
+#include "platform/report.h"
 
 namespace platform {
 namespace {
@@ -71,7 +72,7 @@ void DecodedMusic::run(std::unique_ptr<Mp3Decoder> decoder, std::string path) {
     if (step != Mp3Decoder::Step::More) break;
   }
   decoder.reset();
-  if (failed) std::fprintf(stderr, "kaikuranta: %s; the music ends there\n", why.c_str());
+  if (failed) report("%s; the music ends there", why.c_str());
   std::lock_guard<std::mutex> lock(mutex_);
   finished_ = true;
   progress_.notify_all();

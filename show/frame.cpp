@@ -15,7 +15,6 @@
 #include "timing/beat_timing.h"
 #include "timing/demo_clock.h"
 
-float sceneTime = 0.0f;
 void (*frameLayerDone)(const char* layer) = nullptr;
 
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
-// One frame of the show, back to front, and the frame-wide fades. Owns sceneTime; the only code
+// One frame of the show, back to front, and the frame-wide fades. Writes sceneTime; the only code
 // that reads the show clock. Reads the beat values of timing/. Program thread, context current.
 #include <cstdint>
 
-extern float sceneTime;  // show time of the current frame, sampled once per frame by drawFrame
+#include "timing/demo_clock.h"  // sceneTime
 
 // When set, drawFrame calls it after each of its layers with the layer's name; the show leaves it
 // null. The benchmark uses it to time the layers one by one.

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 
 DemoClock showClock;
+float sceneTime = 0.0f;
 
 DemoClock::DemoClock() : startMs(platform::timeGetTime()) {}
 

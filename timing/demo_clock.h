@@ -1,6 +1,7 @@
 #pragma once
 // The show clock: milliseconds of timeGetTime since the start of the music, read as seconds.
-// Owned here; started by initShow, pulled onto the music position by updateTiming.
+// Owned here; started by initShow, pulled onto the music position by updateTiming. Also the
+// clock's reading for the frame being drawn, which every layer and effect reads.
 #include <cstdint>
 
 class DemoClock {
@@ -18,3 +19,7 @@ class DemoClock {
 };
 
 extern DemoClock showClock;
+
+// Show time of the current frame in seconds: written only by drawFrame, once per frame, from
+// showClock; read by every layer drawn after that, effects included. Program thread.
+extern float sceneTime;

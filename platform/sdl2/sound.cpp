@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -12,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "platform/decoded_music.h"
+#include "platform/report.h"
 
 namespace platform {
 
@@ -105,8 +105,7 @@ bool soundInit(int mixRate) {
   // A replayed clock has nothing to listen to: positions follow it instead of a device.
   if (simulatedClock()) return false;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "kaikuranta: cannot start the audio output (%s); the show plays silent\n",
-                 SDL_GetError());
+    report("cannot start the audio output (%s); the show plays silent", SDL_GetError());
     return false;
   }
   SDL_AudioSpec want{};
@@ -118,8 +117,7 @@ bool soundInit(int mixRate) {
   SDL_AudioSpec have{};
   device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
-    std::fprintf(stderr, "kaikuranta: cannot open the audio device (%s); the show plays silent\n",
-                 SDL_GetError());
+    report("cannot open the audio device (%s); the show plays silent", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
@@ -135,7 +133,7 @@ SoundStream* soundStreamOpen(const char* path) {
   // Only a device needs the samples; without one the file is only checked.
   const bool opened = device != 0 ? s->music.start(path, outputRate, 2 * bufferFrames, &why)
                                   : Mp3Decoder().open(path, outputRate, &why);
-  if (!opened) std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
+  if (!opened) report("%s; the show plays silent", why.c_str());
   s->clockDriven = device == 0 || !opened;
   return s;
 }
@@ -202,9 +200,7 @@ int soundStreamGetTime(SoundStream* s) {
       s->stalled = true;
       s->stallPositionMs = std::max(ms, s->lastReportedMs);
       s->stallMicros = now;
-      std::fprintf(stderr,
-                   "kaikuranta: the audio device took no sound for %d ms; the show goes on with "
-                   "its own clock\n",
+      report("the audio device took no sound for %d ms; the show goes on with its own clock",
                    int(sinceMicros / 1000));
     }
   }

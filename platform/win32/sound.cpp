@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/decoded_music.h"
+#include "platform/report.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform {
@@ -145,8 +145,8 @@ bool soundInit(int mixRate) {
     device = nullptr;
     CloseHandle(bufferDone);
     bufferDone = nullptr;
-    std::fprintf(stderr, "kaikuranta: cannot open the audio device (%s); the show plays silent\n",
-                 deviceError(result).c_str());
+    report("cannot open the audio device (%s); the show plays silent",
+           deviceError(result).c_str());
     return false;
   }
   for (int i = 0; i < kBuffers; ++i) {
@@ -170,7 +170,7 @@ SoundStream* soundStreamOpen(const char* path) {
   const bool opened = device != nullptr
                           ? s->music.start(path, outputRate, int64_t(kBuffers) * kBufferFrames, &why)
                           : Mp3Decoder().open(path, outputRate, &why);
-  if (!opened) std::fprintf(stderr, "kaikuranta: %s; the show plays silent\n", why.c_str());
+  if (!opened) report("%s; the show plays silent", why.c_str());
   s->clockDriven = device == nullptr || !opened;
   return s;
 }

@@ -29,6 +29,7 @@
 #include "fx/rippling_surface.h"
 #include "platform/clock.h"
 #include "platform/display.h"
+#include "platform/report.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
 #include "timing/demo_clock.h"
@@ -162,7 +163,7 @@ int benchOffline(int frames) {
   OfflineRenderer renderer;
   std::string error;
   if (!renderer.start(60, &error)) {
-    std::fprintf(stderr, "kaikuranta-bench: %s\n", error.c_str());
+    platform::report("%s", error.c_str());
     return 1;
   }
   // Frames are read back as the video export reads them.
@@ -284,8 +285,8 @@ bool timedDrawFrame() {
 
 int benchWindow() {
   if (!std::getenv("DISPLAY")) {
-    std::fprintf(stderr, "kaikuranta-bench: --window needs a display, e.g.\n"
-                         "  xvfb-run -a -s '-screen 0 640x480x24' kaikuranta-bench --window\n");
+    platform::report("--window needs a display, e.g.\n"
+                     "  xvfb-run -a -s '-screen 0 640x480x24' kaikuranta-bench --window");
     return 1;
   }
   // A silent, but real, audio thread: the show decodes and plays its music as it would.
@@ -361,8 +362,8 @@ int benchStartup(const char* self, int runs) {
   // Fullscreen as the show starts, and windowed: without a window manager to confirm the switch
   // (as under a bare Xvfb), SDL waits 100 ms for a confirmation that never comes.
   if (!std::getenv("DISPLAY")) {
-    std::fprintf(stderr, "kaikuranta-bench: --startup needs a display with a 640x480 mode, e.g.\n"
-                         "  xvfb-run -a -s '-screen 0 640x480x24' kaikuranta-bench --startup\n");
+    platform::report("--startup needs a display with a 640x480 mode, e.g.\n"
+                     "  xvfb-run -a -s '-screen 0 640x480x24' kaikuranta-bench --startup");
     return 1;
   }
   // A silent, but real, audio device: the music is opened and decoded as it would be.
@@ -393,7 +394,7 @@ int benchStartup(const char* self, int runs) {
     double t[4];
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
         std::sscanf(line.c_str(), "%lf %lf %lf %lf", &t[0], &t[1], &t[2], &t[3]) != 4) {
-      std::fprintf(stderr, "kaikuranta-bench: start %d failed\n", run + 1);
+      platform::report("start %d failed", run + 1);
       return 1;
     }
     for (int i = 0; i < 4; ++i) phase[windowed][i].push_back(t[i]);
@@ -415,6 +416,7 @@ int benchStartup(const char* self, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::setProgramName("kaikuranta-bench");
   if (argc == 4 && std::strcmp(argv[1], "--startup-child") == 0) {
     return startupChild(std::strtoull(argv[2], nullptr, 10), std::strcmp(argv[3], "windowed") == 0);
   }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/report.h"
 #include "show/messages.h"
 #include "tools/png_file.h"
 #include "tools/render/frame_writer.h"
@@ -38,7 +39,7 @@ const char* const kUsage =
 constexpr double SHOW_END_SECONDS = 154.5;
 
 int fail(const std::string& message) {
-  std::fprintf(stderr, "kaikuranta-render: %s\n", message.c_str());
+  platform::report("%s", message.c_str());
   return 2;
 }
 
@@ -80,6 +81,7 @@ void progress(int64_t pass, int64_t total) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::setProgramName("kaikuranta-render");
   int fps = 60;
   std::vector<double> at;
   std::string outDir, video;
@@ -148,7 +150,7 @@ int main(int argc, char** argv) {
     passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
     for (int64_t pass : passes) {
       if (!renderer.runTo(pass, false, &rgba)) {
-        std::fprintf(stderr, "kaikuranta-render: the show ends before pass %lld\n", (long long)pass);
+        platform::report("the show ends before pass %lld", (long long)pass);
         status = 1;
         break;
       }

@@ -1,0 +1,19 @@
+#pragma once
+// What the program tells its user on standard error: one line each, opening with the program's
+// name ("kaikuranta: data/star.jpg: Premature end of JPEG file"). The show's name is the build's
+// default; a tool that runs the show's code under its own name sets that once in main. Lines from
+// any thread come out whole.
+namespace platform {
+
+// The name every line opens with, from here on. `name` must outlive its use (a literal).
+void setProgramName(const char* name);
+const char* programName();
+
+// Writes "NAME: " and the printf-formatted text as one line on standard error.
+void report(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+}  // namespace platform
