@@ -14,10 +14,10 @@ void FramePacer::reset(bool swapIntervalAccepted) {
 uint64_t FramePacer::afterSwap(uint64_t swapStart, uint64_t now) {
   // A swap that blocks on the refresh takes a good part of a period on average; one that does
   // not returns in well under a millisecond. Judge over a few swaps, then keep the verdict.
-  constexpr int kJudgeSwaps = 16;
-  if (intervalAccepted_ && swapCount_ < kJudgeSwaps) {
+  constexpr int PACER_JUDGE_SWAPS = 16;
+  if (intervalAccepted_ && swapCount_ < PACER_JUDGE_SWAPS) {
     swapTotal_ += now > swapStart ? now - swapStart : 0;
-    if (++swapCount_ == kJudgeSwaps) swapPaces_ = swapTotal_ / kJudgeSwaps >= period_ / 4;
+    if (++swapCount_ == PACER_JUDGE_SWAPS) swapPaces_ = swapTotal_ / PACER_JUDGE_SWAPS >= period_ / 4;
   }
   if (swapPaces_) return 0;
 

@@ -33,7 +33,7 @@ bool initShow() {
     platform::report("out of memory creating the surface mesh");
     std::exit(1);
   }
-  surfaceMesh->build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
+  buildSurfaceMesh(surfaceMesh);
 
   resetBeatIndex();
   startMusic();

@@ -8,6 +8,7 @@
 #include "app/frame_pacer.h"
 #include "app/init_show.h"
 #include "app/window.h"
+#include "fx/quads.h"
 #include "platform/clock.h"
 #include "platform/report.h"
 #include "show/frame.h"
@@ -139,7 +140,7 @@ void pacedSwap() {
 bool toggleWindow() {
   const bool wasFullscreen = fullscreen;
   closeWindow();
-  if (!openWindow("Rovora", 640, 480, 32, !wasFullscreen)) return false;
+  if (!openWindow("Rovora", SCREEN_WIDTH, SCREEN_HEIGHT, 32, !wasFullscreen)) return false;
   // The new context starts without the swap interval; ask again and measure the swaps anew.
   pacer.reset(requestSwapInterval());
   return true;
@@ -158,7 +159,7 @@ void startPacing(int refreshHz, bool swapIntervalAccepted) {
 
 int runShow() {
   platform::catchEndRequests();
-  if (!openWindow("Kaikuranta", 640, 480, 32, fullscreen)) return 0;
+  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, fullscreen)) return 0;
   initShow();
   startPacing(platform::displayRefreshRate(), swapIntervalAccepted);
   return runMainLoop(showLoopSteps());

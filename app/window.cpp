@@ -134,8 +134,8 @@ void setProjection(int width, int height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  // The near plane is the single-precision value of 0.1, as the show has always used it.
-  gluPerspective(90.0, double(width) / double(height), 0.10000000149011612, 10000.0);
+  gluPerspective(PROJECTION_FOV_DEGREES, double(width) / double(height), PROJECTION_NEAR,
+                 PROJECTION_FAR);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }

@@ -14,4 +14,9 @@ bool openWindow(const char* title, int width, int height, int bits, bool fullscr
 // Gives the desktop its mode back and releases the context and the window; safe to call twice.
 void closeWindow();
 void setProjection(int width, int height);
+// Its perspective: a 90-degree field of view, the near plane at the single-precision value of
+// 0.1 (as the show has always used it) and the far plane out of reach.
+constexpr double PROJECTION_FOV_DEGREES = 90.0;
+constexpr double PROJECTION_NEAR = 0.10000000149011612;
+constexpr double PROJECTION_FAR = 10000.0;
 bool initGLState();

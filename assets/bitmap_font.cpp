@@ -11,19 +11,14 @@
 
 GLuint fontListBase = 0;
 
-namespace {
-constexpr int FIRST_CHAR = FONT_FIRST_CHAR;
-constexpr int CHAR_COUNT = FONT_CHAR_COUNT;
-}  // namespace
-
 void buildFont() {
-  fontListBase = glGenLists(CHAR_COUNT);
+  fontListBase = glGenLists(FONT_CHAR_COUNT);
   // The show asks for a heavy sans face; whatever the system matches for it is drawn as is.
   // Without any font the lists stay empty, text draws nothing and the show goes on; the line
   // says why its messages are missing.
   std::vector<platform::GlyphBitmap> glyphs;
   std::string file;
-  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FIRST_CHAR, CHAR_COUNT,
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FONT_FIRST_CHAR, FONT_CHAR_COUNT,
                                  &glyphs, &file)) {
     if (file.empty()) {
       platform::report("no font found for \"%s\"; the messages will not show", FONT_FAMILY);
@@ -43,7 +38,7 @@ void buildFont() {
   // Mesa refuses a null bitmap inside a list even when it is empty, so an empty glyph gets a
   // byte that is never read.
   static const GLubyte nothing = 0;
-  for (int i = 0; i < CHAR_COUNT; ++i) {
+  for (int i = 0; i < FONT_CHAR_COUNT; ++i) {
     const platform::GlyphBitmap& glyph = glyphs[size_t(i)];
     glNewList(fontListBase + GLuint(i), GL_COMPILE);
     glBitmap(glyph.width, glyph.height, glyph.originX, glyph.originY, glyph.advance, 0,
@@ -65,11 +60,11 @@ void printText(const char* format, ...) {
   size_t length = 0;
   for (size_t i = 0; text[i] != '\0'; ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= FIRST_CHAR && c < FIRST_CHAR + CHAR_COUNT) text[length++] = char(c);
+    if (c >= FONT_FIRST_CHAR && c < FONT_FIRST_CHAR + FONT_CHAR_COUNT) text[length++] = char(c);
   }
   text[length] = '\0';
   glPushAttrib(GL_LIST_BIT);
-  glListBase(fontListBase - FIRST_CHAR);
+  glListBase(fontListBase - FONT_FIRST_CHAR);
   glCallLists(GLsizei(std::strlen(text)), GL_UNSIGNED_BYTE, text);
   glPopAttrib();
 }

@@ -25,7 +25,7 @@ namespace {
 
 // Larger pictures than this are no picture the show could use, and refusing them early keeps
 // every size computation below far from overflow.
-constexpr JDIMENSION MAX_SIDE = 16384;
+constexpr JDIMENSION JPEG_MAX_SIDE = 16384;
 
 // Decoding costs time for every 8x8 block a file declares, even where its data ran out and the
 // library fills in flat blocks; an arithmetic-coded block costs about three Huffman-coded ones.
@@ -148,9 +148,9 @@ bool decode(Decoder* d, FILE* file) {
   jpeg_stdio_src(info, file);
   jpeg_read_header(info, TRUE);
 
-  if (info->image_width > MAX_SIDE || info->image_height > MAX_SIDE) {
+  if (info->image_width > JPEG_MAX_SIDE || info->image_height > JPEG_MAX_SIDE) {
     std::snprintf(d->reason, sizeof d->reason, "%ux%u pixels is larger than %u on a side",
-                  unsigned(info->image_width), unsigned(info->image_height), unsigned(MAX_SIDE));
+                  unsigned(info->image_width), unsigned(info->image_height), unsigned(JPEG_MAX_SIDE));
     return false;
   }
   unsigned reduction = 1;

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int CHANNELS = 3;
+constexpr int MIPMAP_CHANNELS = 3;
 
 bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
@@ -13,27 +13,27 @@ MipLevel halve(const uint8_t* src, int width, int height) {
   MipLevel out;
   out.width = width > 1 ? width / 2 : 1;
   out.height = height > 1 ? height / 2 : 1;
-  out.rgb.resize(size_t(out.width) * size_t(out.height) * CHANNELS);
+  out.rgb.resize(size_t(out.width) * size_t(out.height) * MIPMAP_CHANNELS);
   uint8_t* dst = out.rgb.data();
-  const size_t row = size_t(width) * CHANNELS;
+  const size_t row = size_t(width) * MIPMAP_CHANNELS;
   if (width > 1 && height > 1) {
     for (int y = 0; y < out.height; ++y) {
       const uint8_t* top = src + size_t(2 * y) * row;
       const uint8_t* bottom = top + row;
       for (int x = 0; x < out.width; ++x) {
-        for (int c = 0; c < CHANNELS; ++c) {
-          const int i = 2 * x * CHANNELS + c;
-          *dst++ = uint8_t((top[i] + top[i + CHANNELS] + bottom[i] + bottom[i + CHANNELS] + 2) / 4);
+        for (int c = 0; c < MIPMAP_CHANNELS; ++c) {
+          const int i = 2 * x * MIPMAP_CHANNELS + c;
+          *dst++ = uint8_t((top[i] + top[i + MIPMAP_CHANNELS] + bottom[i] + bottom[i + MIPMAP_CHANNELS] + 2) / 4);
         }
       }
     }
   } else {
     // A single row or column: neighbours along it pair up.
-    const size_t step = width > 1 ? CHANNELS : row;
+    const size_t step = width > 1 ? MIPMAP_CHANNELS : row;
     const int pairs = width > 1 ? out.width : out.height;
     for (int p = 0; p < pairs; ++p) {
       const uint8_t* a = src + size_t(2 * p) * step;
-      for (int c = 0; c < CHANNELS; ++c) *dst++ = uint8_t((a[c] + a[c + step]) / 2);
+      for (int c = 0; c < MIPMAP_CHANNELS; ++c) *dst++ = uint8_t((a[c] + a[c + step]) / 2);
     }
   }
   return out;

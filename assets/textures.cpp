@@ -11,6 +11,7 @@
 #include "assets/jpeg_loader.h"
 #include "assets/mipmaps.h"
 #include "platform/report.h"
+#include "platform/show_files.h"
 
 GLuint textures[TEX_SLOT_COUNT];
 
@@ -22,7 +23,8 @@ void defineRenderTarget(int slot, GLenum format) {
   glBindTexture(GL_TEXTURE_2D, textures[slot]);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), 256, 256, 0, format, GL_UNSIGNED_BYTE, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), RENDER_TARGET_SIZE, RENDER_TARGET_SIZE, 0, format,
+               GL_UNSIGNED_BYTE, nullptr);
 }
 
 struct Picture {
@@ -32,20 +34,13 @@ struct Picture {
 
 // Loaded in slot order; the render-target slots 4, 5 and 16 sit between them.
 constexpr Picture PICTURES[] = {
-    {TEX_SPIRAL, "data/spiralkeltainen.jpg"},
-    {TEX_FIGURE, "data/kasvot.jpg"},
-    {TEX_FIGURE_MASK, "data/maski.jpg"},
-    {TEX_METAL, "data/metalli.jpg"},
-    {TEX_STAR, "data/star.jpg"},
-    {TEX_SIDE_A, "data/mutsis.jpg"},
-    {TEX_SIDE_B, "data/tarrat.jpg"},
-    {TEX_SIDE_C, "data/kaiku.jpg"},
-    {TEX_SIDE_D, "data/scene.jpg"},
-    {TEX_SPECIAL_A, "data/vekkuli.jpg"},
-    {TEX_SPECIAL_B, "data/suck.jpg"},
-    {TEX_SPECIAL_C, "data/kurwa.jpg"},
-    {TEX_BUBBLE, "data/kupla.jpg"},
-    {TEX_BUBBLE_MASK, "data/kupla_maski.jpg"},
+    {TEX_SPIRAL, DATA_SPIRAL},         {TEX_FIGURE, DATA_FIGURE},
+    {TEX_FIGURE_MASK, DATA_FIGURE_MASK}, {TEX_METAL, DATA_METAL},
+    {TEX_STAR, DATA_STAR},             {TEX_SIDE_A, DATA_SIDE_A},
+    {TEX_SIDE_B, DATA_SIDE_B},         {TEX_SIDE_C, DATA_SIDE_C},
+    {TEX_SIDE_D, DATA_SIDE_D},         {TEX_SPECIAL_A, DATA_SPECIAL_A},
+    {TEX_SPECIAL_B, DATA_SPECIAL_B},   {TEX_SPECIAL_C, DATA_SPECIAL_C},
+    {TEX_BUBBLE, DATA_BUBBLE},         {TEX_BUBBLE_MASK, DATA_BUBBLE_MASK},
 };
 
 // The largest side the CPU-made mipmaps are used for; a GL may take larger textures still,

@@ -10,22 +10,22 @@ void tapQuad(float u, float v) {
   glTexCoord2f(u, v);
   glVertex2f(0, 0);
   glTexCoord2f(u, v + 1);
-  glVertex2f(0, 256);
+  glVertex2f(0, RENDER_TARGET_SIZE);
   glTexCoord2f(u + 1, v + 1);
-  glVertex2f(256, 256);
+  glVertex2f(RENDER_TARGET_SIZE, RENDER_TARGET_SIZE);
   glTexCoord2f(u + 1, v);
-  glVertex2f(256, 0);
+  glVertex2f(RENDER_TARGET_SIZE, 0);
 }
 
 }  // namespace
 
 void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
   // No clear: each pass's first tap replaces the whole corner, and nothing else is drawn.
-  glViewport(0, 0, 256, 256);
+  glViewport(0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  glOrtho(0, 256, 0, 256, -2, 2);
+  glOrtho(0, RENDER_TARGET_SIZE, 0, RENDER_TARGET_SIZE, -2, 2);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
@@ -58,7 +58,7 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
     spread = float(spread * 1.5);
   }
 
-  glViewport(0, 0, 640, 480);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   glDisable(GL_BLEND);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();

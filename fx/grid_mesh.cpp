@@ -10,6 +10,24 @@ GridMesh* surfaceMesh = nullptr;
 
 namespace {
 
+// The sheet is a little wider than the 4:3 view at its depth, so no edge shows as it ripples.
+constexpr float SURFACE_ORIGIN_X = -1.3f;
+constexpr float SURFACE_ORIGIN_Y = -1.0f;
+constexpr float SURFACE_EXTENT_X = 2.67f;
+constexpr float SURFACE_EXTENT_Y = 2.0f;
+constexpr int32_t SURFACE_COLUMNS = 48;
+constexpr int32_t SURFACE_ROWS = 32;
+constexpr uint32_t SURFACE_DRAW_MODE = 1;  // textured strips
+
+}  // namespace
+
+void buildSurfaceMesh(GridMesh* mesh) {
+  mesh->build(SURFACE_ORIGIN_X, SURFACE_ORIGIN_Y, SURFACE_EXTENT_X, SURFACE_EXTENT_Y,
+              SURFACE_COLUMNS, SURFACE_ROWS, SURFACE_DRAW_MODE);
+}
+
+namespace {
+
 // The mesh is built once at start-up; without it there is no show, so the process ends here.
 // std::exit (not _exit) so the handler that gives the desktop its display mode back still runs.
 [[noreturn]] void outOfMemory() {

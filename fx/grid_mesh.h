@@ -30,3 +30,7 @@ class GridMesh {
 };
 
 extern GridMesh* surfaceMesh;
+
+// Builds `mesh` as the show's rippling sheet: 48 x 32 quads from (-1.3, -1) across 2.67 by 2,
+// drawn as textured strips. A mesh that cannot be built ends the process (see GridMesh::build).
+void buildSurfaceMesh(GridMesh* mesh);

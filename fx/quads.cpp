@@ -9,12 +9,12 @@ CornerCopy cornerCopy = CornerCopy::Unchosen;
 namespace {
 // The wide quads use this rounded width factor rather than 4/3; at half-height 1.0 it leaves
 // the quad a hair narrower than the 4:3 view, which nobody sees.
-constexpr double WIDE_FACTOR = 1.3333;
+constexpr double WIDE_QUAD_FACTOR = 1.3333;
 }  // namespace
 
 void drawWideQuad(float h) {
-  const float left = float(h * -WIDE_FACTOR);
-  const float right = float(h * WIDE_FACTOR);
+  const float left = float(h * -WIDE_QUAD_FACTOR);
+  const float right = float(h * WIDE_QUAD_FACTOR);
   glBegin(GL_QUADS);
   glTexCoord2f(0, 0); glVertex2f(left, -h);
   glTexCoord2f(0, 1); glVertex2f(left, h);
@@ -24,8 +24,8 @@ void drawWideQuad(float h) {
 }
 
 void drawWideQuadFlipped(float h) {
-  const float left = float(h * -WIDE_FACTOR);
-  const float right = float(h * WIDE_FACTOR);
+  const float left = float(h * -WIDE_QUAD_FACTOR);
+  const float right = float(h * WIDE_QUAD_FACTOR);
   glBegin(GL_QUADS);
   glTexCoord2f(0, 1); glVertex2f(left, -h);
   glTexCoord2f(0, 0); glVertex2f(left, h);
@@ -44,7 +44,7 @@ void drawSquare(float h) {
 }
 
 void beginCapture(GLuint texture) {
-  glViewport(0, 0, 256, 256);
+  glViewport(0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE);
   captureSlot = texture;
 }
 
@@ -59,18 +59,18 @@ void copyCorner(GLuint texture) {
   }
   glBindTexture(GL_TEXTURE_2D, texture);
   if (cornerCopy == CornerCopy::Copy) {
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 256, 256);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE);
     return;
   }
   // BGRA is the order the rasteriser keeps its pixels in: no conversion either way. Rows of 1024
   // bytes read and unpack alike whatever the alignment.
-  static uint8_t staging[256 * 256 * 4];
-  glReadPixels(0, 0, 256, 256, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 256, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
+  static uint8_t staging[RENDER_TARGET_SIZE * RENDER_TARGET_SIZE * 4];
+  glReadPixels(0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
 }
 
 void endCapture() {
   copyCorner(captureSlot);
   // The fixed window size, not whatever was set before the capture: the show always draws at 640x480.
-  glViewport(0, 0, 640, 480);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }

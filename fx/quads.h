@@ -3,6 +3,13 @@
 // lower-left 256x256 pixels into a render-target texture.
 #include "platform/gl.h"
 
+#include "assets/textures.h"
+
+// The show's screen: every layer draws for 640x480, and a capture draws into its lower-left
+// RENDER_TARGET_SIZE square.
+constexpr int SCREEN_WIDTH = 640;
+constexpr int SCREEN_HEIGHT = 480;
+
 extern GLuint captureSlot;  // texture name the next endCapture copies into
 
 // How the corner reaches a texture: copied by the driver, or read back and uploaded again, which

@@ -11,8 +11,8 @@
 namespace platform {
 namespace {
 
-constexpr int64_t BLOCK_FRAMES = 1 << 16;  // 1.5 s at 44100 Hz, 256 KB
-constexpr int CHANNELS = 2;
+constexpr int64_t MUSIC_BLOCK_FRAMES = 1 << 16;  // 1.5 s at 44100 Hz, 256 KB
+constexpr int MUSIC_CHANNELS = 2;
 
 }  // namespace
 
@@ -81,26 +81,26 @@ void DecodedMusic::run(std::unique_ptr<Mp3Decoder> decoder, std::string path) {
 // Appends whole frames to the blocks; false when memory runs out (what was stored before stays).
 // Only this thread appends, and readers never look past frames_: the copy runs unlocked.
 bool DecodedMusic::store(const std::vector<int16_t>& samples) {
-  const int64_t frames = int64_t(samples.size() / CHANNELS);
+  const int64_t frames = int64_t(samples.size() / MUSIC_CHANNELS);
   for (int64_t at = 0; at < frames;) {
     int16_t* dst = nullptr;
     int64_t n = 0;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      const size_t block = size_t(frames_ / BLOCK_FRAMES);
+      const size_t block = size_t(frames_ / MUSIC_BLOCK_FRAMES);
       if (block == blocks_.size()) {
         try {
-          std::unique_ptr<int16_t[]> fresh(new int16_t[size_t(BLOCK_FRAMES * CHANNELS)]);
+          std::unique_ptr<int16_t[]> fresh(new int16_t[size_t(MUSIC_BLOCK_FRAMES * MUSIC_CHANNELS)]);
           blocks_.push_back(std::move(fresh));
         } catch (const std::bad_alloc&) {
           return false;
         }
       }
-      const int64_t offset = frames_ % BLOCK_FRAMES;
-      dst = blocks_[block].get() + offset * CHANNELS;
-      n = std::min(frames - at, BLOCK_FRAMES - offset);
+      const int64_t offset = frames_ % MUSIC_BLOCK_FRAMES;
+      dst = blocks_[block].get() + offset * MUSIC_CHANNELS;
+      n = std::min(frames - at, MUSIC_BLOCK_FRAMES - offset);
     }
-    std::memcpy(dst, samples.data() + at * CHANNELS, size_t(n * CHANNELS) * sizeof(int16_t));
+    std::memcpy(dst, samples.data() + at * MUSIC_CHANNELS, size_t(n * MUSIC_CHANNELS) * sizeof(int16_t));
     std::lock_guard<std::mutex> lock(mutex_);
     frames_ += n;
     at += n;
@@ -117,14 +117,14 @@ bool DecodedMusic::copyFrames(int64_t first, int count, int16_t* out) const {
     if (f < 0 || f >= frames_) {
       // Silence up to the music's start, or to the end of the range.
       const int64_t to = f < 0 ? std::min<int64_t>(0, last) : last;
-      std::memset(out + (f - first) * CHANNELS, 0, size_t((to - f) * CHANNELS) * sizeof(int16_t));
+      std::memset(out + (f - first) * MUSIC_CHANNELS, 0, size_t((to - f) * MUSIC_CHANNELS) * sizeof(int16_t));
       f = to;
       continue;
     }
-    const int64_t offset = f % BLOCK_FRAMES;
-    const int64_t n = std::min({last, frames_, f - offset + BLOCK_FRAMES}) - f;
-    std::memcpy(out + (f - first) * CHANNELS, blocks_[size_t(f / BLOCK_FRAMES)].get() + offset * CHANNELS,
-                size_t(n * CHANNELS) * sizeof(int16_t));
+    const int64_t offset = f % MUSIC_BLOCK_FRAMES;
+    const int64_t n = std::min({last, frames_, f - offset + MUSIC_BLOCK_FRAMES}) - f;
+    std::memcpy(out + (f - first) * MUSIC_CHANNELS, blocks_[size_t(f / MUSIC_BLOCK_FRAMES)].get() + offset * MUSIC_CHANNELS,
+                size_t(n * MUSIC_CHANNELS) * sizeof(int16_t));
     f += n;
   }
   return true;

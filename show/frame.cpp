@@ -19,12 +19,11 @@ void (*frameLayerDone)(const char* layer) = nullptr;
 
 namespace {
 
-constexpr double SHOW_END_SECONDS = 154.5;
 constexpr int GLOW_COPIES = 9;
 constexpr double GLOW_STEP = 0.02;
 constexpr int32_t BLUR_PASSES = 4;
-// Written as a decimal so every fade ramps at exactly the same rate.
-constexpr double ONE_SIXTH = 0.16666666666666666;
+// The fades rise and fall over six seconds: 1 / 6 (the same double as 1.0 / 6).
+constexpr double FADE_PER_SECOND = 0.16666666666666666;
 
 void layerDone(const char* layer) {
   if (frameLayerDone) frameLayerDone(layer);
@@ -33,17 +32,17 @@ void layerDone(const char* layer) {
 }  // namespace
 
 double glowAlpha(double t) {
-  if (t < 6.0) return t * ONE_SIXTH * 0.5;
+  if (t < 6.0) return t * FADE_PER_SECOND * 0.5;
   if (t <= 142.0) return 0.5;
   // Goes negative after 148 s on purpose: GL clamps the colour, which keeps the end black.
-  return (1.0 - (t - 142.0) * ONE_SIXTH) * 0.5;
+  return (1.0 - (t - 142.0) * FADE_PER_SECOND) * 0.5;
 }
 
 double starFade(double t) {
   if (t <= 6.0) return 0.0;
-  if (t < 12.0) return (t - 6.0) * ONE_SIXTH;
+  if (t < 12.0) return (t - 6.0) * FADE_PER_SECOND;
   if (t <= 136.0) return 1.0;
-  if (t < 142.0) return 1.0 - (t - 136.0) * ONE_SIXTH;
+  if (t < 142.0) return 1.0 - (t - 136.0) * FADE_PER_SECOND;
   return 0.0;
 }
 
@@ -76,7 +75,7 @@ bool drawFrame() {
   if (showClock.seconds() > SHOW_END_SECONDS) return false;
 
   // The card is captured by now; its corner of the buffer is thrown away.
-  glViewport(0, 0, 640, 480);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);

@@ -5,6 +5,9 @@
 
 #include "timing/demo_clock.h"  // sceneTime
 
+// The show ends by itself once its clock passes this; nothing is drawn after it.
+constexpr double SHOW_END_SECONDS = 154.5;
+
 // When set, drawFrame calls it after each of its layers with the layer's name; the show leaves it
 // null. The benchmark uses it to time the layers one by one.
 extern void (*frameLayerDone)(const char* layer);

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr double PI = 3.14159265;
+constexpr double FLASH_PI = 3.14159265;  // pi to eight places, as the flashes have always used it
 // From this time on the figure stops reacting to the beat, so the closing seconds stay calm.
 constexpr float FIGURE_BEAT_END = 148.0f;
 
@@ -40,7 +40,7 @@ constexpr FlashWindow LATER_FLASHES[] = {
 bool holds(const FlashWindow& w, float t) { return w.start < t && t <= w.end; }
 
 double flashValue(const FlashWindow& w, float t) {
-  return w.amplitude * std::sin(w.cycles * PI * (double(t) - double(w.origin)));
+  return w.amplitude * std::sin(w.cycles * FLASH_PI * (double(t) - double(w.origin)));
 }
 
 // C remainder on purpose: the rule is stated for the sign of the dividend.

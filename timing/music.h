@@ -5,5 +5,5 @@
 
 extern platform::SoundStream* musicStream;
 
-// The four start-up calls: output at 44100 Hz, open "data/diskolumi2.mp3", play, position 0.
+// The four start-up calls: output at 44100 Hz, open the music (DATA_MUSIC), play, position 0.
 void startMusic();

@@ -41,17 +41,17 @@ struct SoundStream {
 
 namespace {
 
-constexpr int kChannels = 2;
+constexpr int SOUND_CHANNELS = 2;
 // 93 ms a buffer. Through PulseAudio on a busy two-core machine, 1024 and 2048 frames ran dry
 // several times a minute and 4096 not at all; the position counts the buffer's delay.
-constexpr int kBufferFrames = 4096;
+constexpr int SOUND_BUFFER_FRAMES = 4096;
 // No callback for this long while playing: the device has stopped taking samples. More than two
 // buffers, and past the longest hiccup seen on a loaded machine (180 ms).
 constexpr uint64_t SOUND_STALL_MICROS = 200000;
 
 SDL_AudioDeviceID device = 0;
 int outputRate = 44100;
-int bufferFrames = kBufferFrames;  // what the device granted
+int bufferFrames = SOUND_BUFFER_FRAMES;  // what the device granted
 bool outputTried = false;
 // Streams live until the process ends, and past the static destructors: the audio thread may
 // still be reading one while the process exits.
@@ -65,7 +65,7 @@ int64_t stallPositionNow(const SoundStream& s, uint64_t nowMicros) {
 
 void fillAudio(void*, Uint8* out, int len) {
   auto* dst = reinterpret_cast<int16_t*>(out);
-  const int frames = len / int(sizeof(int16_t) * kChannels);
+  const int frames = len / int(sizeof(int16_t) * SOUND_CHANNELS);
   std::lock_guard<std::mutex> guard(currentLock);
   SoundStream* s = current;
   if (!s) {
@@ -111,8 +111,8 @@ bool soundInit(int mixRate) {
   SDL_AudioSpec want{};
   want.freq = mixRate;
   want.format = AUDIO_S16SYS;
-  want.channels = kChannels;
-  want.samples = kBufferFrames;
+  want.channels = SOUND_CHANNELS;
+  want.samples = SOUND_BUFFER_FRAMES;
   want.callback = fillAudio;
   SDL_AudioSpec have{};
   device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
@@ -121,7 +121,7 @@ bool soundInit(int mixRate) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
-  bufferFrames = have.samples > 0 ? int(have.samples) : kBufferFrames;
+  bufferFrames = have.samples > 0 ? int(have.samples) : SOUND_BUFFER_FRAMES;
   SDL_PauseAudioDevice(device, 0);
   return true;
 }

@@ -34,12 +34,12 @@ struct SoundStream {
 
 namespace {
 
-constexpr int kChannels = 2;
+constexpr int SOUND_CHANNELS = 2;
 // Twenty buffers of 50 ms keep a second queued ahead of the device, and the feeding thread
 // refills each as it comes back: a busy machine can keep it from running for a good while
 // before the music would break up.
-constexpr int kBufferFrames = 2205;
-constexpr int kBuffers = 20;
+constexpr int SOUND_BUFFER_FRAMES = 2205;
+constexpr int SOUND_BUFFER_COUNT = 20;
 
 HWAVEOUT device = nullptr;
 HANDLE bufferDone = nullptr;   // signalled by the device whenever a buffer comes back
@@ -47,8 +47,8 @@ HANDLE feeder = nullptr;
 volatile LONG feederStop = 0;
 CRITICAL_SECTION lock;         // guards the device, the headers and the current stream
 bool lockReady = false;
-WAVEHDR headers[kBuffers];
-std::vector<int16_t> bufferData[kBuffers];
+WAVEHDR headers[SOUND_BUFFER_COUNT];
+std::vector<int16_t> bufferData[SOUND_BUFFER_COUNT];
 int nextHeader = 0;
 int outputRate = 44100;
 bool outputTried = false;
@@ -69,11 +69,11 @@ void feedLocked() {
     WAVEHDR& header = headers[nextHeader];
     // Past the end the music is silence, but time goes on. A buffer whose frames are still
     // being decoded waits for the next round; the device's count waits with it.
-    if (!s->music.copyFrames(s->nextFrame, kBufferFrames, bufferData[nextHeader].data())) break;
+    if (!s->music.copyFrames(s->nextFrame, SOUND_BUFFER_FRAMES, bufferData[nextHeader].data())) break;
     header.dwFlags &= ~DWORD(WHDR_DONE);
     if (waveOutWrite(device, &header, sizeof header) != MMSYSERR_NOERROR) break;
-    s->nextFrame += kBufferFrames;
-    nextHeader = (nextHeader + 1) % kBuffers;
+    s->nextFrame += SOUND_BUFFER_FRAMES;
+    nextHeader = (nextHeader + 1) % SOUND_BUFFER_COUNT;
   }
 }
 
@@ -105,7 +105,7 @@ int64_t devicePlayedFrames(SoundStream* s) {
   time.wType = TIME_SAMPLES;
   waveOutGetPosition(device, &time, sizeof time);
   const int64_t raw = time.wType == TIME_SAMPLES ? int64_t(time.u.sample)
-                      : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (kChannels * 2)
+                      : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (SOUND_CHANNELS * 2)
                                                  : 0;
   const int64_t wall = int64_t(monotonicMicros() - s->startMicros) * outputRate / 1000000;
   return std::min(raw, wall);
@@ -133,10 +133,10 @@ bool soundInit(int mixRate) {
   }
   WAVEFORMATEX format{};
   format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = kChannels;
+  format.nChannels = SOUND_CHANNELS;
   format.nSamplesPerSec = DWORD(mixRate);
   format.wBitsPerSample = 16;
-  format.nBlockAlign = WORD(kChannels * 2);
+  format.nBlockAlign = WORD(SOUND_CHANNELS * 2);
   format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
   bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   const MMRESULT result =
@@ -149,8 +149,8 @@ bool soundInit(int mixRate) {
            deviceError(result).c_str());
     return false;
   }
-  for (int i = 0; i < kBuffers; ++i) {
-    bufferData[i].assign(size_t(kBufferFrames) * kChannels, 0);
+  for (int i = 0; i < SOUND_BUFFER_COUNT; ++i) {
+    bufferData[i].assign(size_t(SOUND_BUFFER_FRAMES) * SOUND_CHANNELS, 0);
     headers[i] = WAVEHDR{};
     headers[i].lpData = reinterpret_cast<LPSTR>(bufferData[i].data());
     headers[i].dwBufferLength = DWORD(bufferData[i].size() * sizeof(int16_t));
@@ -168,7 +168,7 @@ SoundStream* soundStreamOpen(const char* path) {
   std::string why;
   // Only a device needs the samples; without one the file is only checked.
   const bool opened = device != nullptr
-                          ? s->music.start(path, outputRate, int64_t(kBuffers) * kBufferFrames, &why)
+                          ? s->music.start(path, outputRate, int64_t(SOUND_BUFFER_COUNT) * SOUND_BUFFER_FRAMES, &why)
                           : Mp3Decoder().open(path, outputRate, &why);
   if (!opened) report("%s; the show plays silent", why.c_str());
   s->clockDriven = device == nullptr || !opened;
@@ -222,7 +222,7 @@ int soundStreamGetTime(SoundStream* s) {
     time.wType = TIME_SAMPLES;
     waveOutGetPosition(device, &time, sizeof time);
     const int64_t raw = time.wType == TIME_SAMPLES ? int64_t(time.u.sample)
-                        : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (kChannels * 2)
+                        : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (SOUND_CHANNELS * 2)
                                                    : 0;
     const uint64_t now = monotonicMicros();
     if (raw != s->lastRawFrames) {

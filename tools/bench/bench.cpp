@@ -110,7 +110,7 @@ double timeReference(GLuint texture) {
   glPushMatrix();
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -1.0f);
-  glViewport(0, 0, 640, 480);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -244,7 +244,7 @@ int benchOffline(int frames) {
   // The show's own CPU work: the one computation of any size it does per frame.
   std::vector<double> ripple;
   GridMesh mesh;
-  mesh.build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
+  buildSurfaceMesh(&mesh);
   for (int i = 0; i < 400; ++i) {
     const double start = cpuMs(CLOCK_THREAD_CPUTIME_ID);
     rippleSurfaceMesh(mesh, float(i) * 0.02f);
@@ -292,7 +292,7 @@ int benchWindow() {
   // A silent, but real, audio thread: the show decodes and plays its music as it would.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   // Windowed: a display without a 640x480 mode would otherwise stop the run with a question.
-  if (!openWindow("Kaikuranta", 640, 480, 32, false)) return 1;
+  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, false)) return 1;
   std::printf("%s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   windowReference = referenceTexture();
@@ -343,7 +343,7 @@ int startupChild(uint64_t launchedMicros, bool windowed) {
   const auto since = [&] { return double(platform::monotonicMicros() - launchedMicros) / 1000.0; };
   const double inMain = since();
   platform::catchEndRequests();
-  if (!openWindow("Kaikuranta", 640, 480, 32, windowed ? false : fullscreen)) return 1;
+  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, windowed ? false : fullscreen)) return 1;
   const double windowOpen = since();
   initShow();
   const double startedUp = since();

@@ -6,24 +6,20 @@
 #include "app/init_show.h"
 #include "app/window.h"
 #include "assets/bitmap_font.h"
+#include "fx/quads.h"
 #include "platform/clock.h"
 #include "platform/glyphs.h"
 #include "platform/headless_gl.h"
+#include "platform/show_files.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
-
-const char* const SHOW_DATA_FILES[15] = {
-    "data/spiralkeltainen.jpg", "data/kasvot.jpg",  "data/maski.jpg",   "data/metalli.jpg",
-    "data/star.jpg",            "data/mutsis.jpg",  "data/tarrat.jpg",  "data/kaiku.jpg",
-    "data/scene.jpg",           "data/vekkuli.jpg", "data/suck.jpg",    "data/kurwa.jpg",
-    "data/kupla.jpg",           "data/kupla_maski.jpg", "data/diskolumi2.mp3"};
 
 bool OfflineRenderer::start(int fps, std::string* error) {
   if (fps < 1 || fps > 1000) {
     *error = "frames per second must be between 1 and 1000";
     return false;
   }
-  for (const char* path : SHOW_DATA_FILES) {
+  for (const char* path : DATA_FILES) {
     struct stat st;
     if (stat(path, &st) != 0) {
       *error = std::string("missing data file ") + path + " (run from the folder that holds data/)";
@@ -33,9 +29,9 @@ bool OfflineRenderer::start(int fps, std::string* error) {
   fps_ = fps;
   // The clock is replayed before anything reads it: the music then follows it too.
   platform::useSimulatedClock(true, 0);
-  if (!platform::openHeadlessGl(640, 480, error)) return false;
+  if (!platform::openHeadlessGl(SCREEN_WIDTH, SCREEN_HEIGHT, error)) return false;
   // The GL state the show's window starts with: its projection and initial settings.
-  setProjection(640, 480);
+  setProjection(SCREEN_WIDTH, SCREEN_HEIGHT);
   initGLState();
   initShow();
   return true;
@@ -50,10 +46,10 @@ double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {
   if (!drawFrame()) return -1.0;
   // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
   if (rgba) {
-    rgba->resize(size_t(640) * 480 * 4);
+    rgba->resize(size_t(SCREEN_WIDTH) * SCREEN_HEIGHT * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 640, 480, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+    glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
   }
   glFinish();
   return double(platform::monotonicMicros() - start) / 1000.0;

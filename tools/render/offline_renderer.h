@@ -53,6 +53,3 @@ uint64_t frameDigest(const std::vector<uint8_t>& rgba);
 // the font file they came from. Frames that show text are only comparable between machines whose
 // glyph digests agree.
 uint64_t glyphDigest(std::string* fontFile);
-
-// The files the show reads from data/.
-extern const char* const SHOW_DATA_FILES[15];

@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "fx/quads.h"
 #include "platform/report.h"
+#include "platform/show_files.h"
+#include "show/frame.h"
 #include "show/messages.h"
 #include "tools/png_file.h"
 #include "tools/render/frame_writer.h"
@@ -34,9 +37,6 @@ const char* const kUsage =
     "                  first the digest of the message glyphs and the GL renderer\n"
     "  --video FILE    the whole show with its soundtrack, encoded by ffmpeg\n"
     "  --help          this text\n";
-
-// The show ends by itself once its clock passes this time; nothing is drawn after it.
-constexpr double SHOW_END_SECONDS = 154.5;
 
 int fail(const std::string& message) {
   platform::report("%s", message.c_str());
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
       }
       char name[32];
       std::snprintf(name, sizeof name, "/%06lld.png", (long long)pass);
-      if (!writePng(outDir + name, 640, 480, rgba)) {
+      if (!writePng(outDir + name, SCREEN_WIDTH, SCREEN_HEIGHT, rgba)) {
         status = fail("cannot write " + outDir + name);
         break;
       }
@@ -174,9 +174,11 @@ int main(int argc, char** argv) {
     // looks better than x264's defaults (medium, 23) at half their encoding time, which on two
     // cores is time taken from drawing.
     const std::string command =
-        "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s 640x480 -r " + std::to_string(fps) +
-        " -i - -i data/diskolumi2.mp3 -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
-        " -c:a aac -b:a 192k -shortest " + shellQuote(video);
+        "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(SCREEN_WIDTH) + "x" +
+        std::to_string(SCREEN_HEIGHT) + " -r " + std::to_string(fps) +
+        " -i - -i " + DATA_MUSIC +
+        " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " +
+        shellQuote(video);
     // An encoder that quits closes the pipe: writing on must fail, not end this program.
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);

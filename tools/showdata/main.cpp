@@ -1,6 +1,7 @@
 // showdata: draws the show's fourteen pictures and renders its soundtrack into one folder.
 // Usage: showdata OUTPUT_FOLDER. Same bytes on every run: nothing depends on the clock, on a
 // random seed or on thread timing; the run time is only reported.
+#include "platform/show_files.h"
 #include "tools/showdata/mp3_file.h"
 #include "tools/showdata/output_file.h"
 #include "tools/showdata/pictures.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "showdata: the MP3 encoder failed\n");
     return 1;
   }
-  files.push_back({"diskolumi2.mp3", std::move(mp3)});
+  files.push_back({dataFileName(DATA_MUSIC), std::move(mp3)});
 
   for (const EncodedFile& f : files) {
     const std::string path = (folder / f.name).string();
