@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/sdl2/gl_attributes.h"
+#include "platform/sdl2/pixel_format.h"
 
 namespace platform {
 
@@ -97,16 +97,6 @@ Window* windowById(uint32_t id) {
 }
 
 }  // namespace
-
-void requestShowPixelFormat() {
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-}
 
 void catchEndRequests() {
   static bool caught = false;

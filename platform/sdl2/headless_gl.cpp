@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "platform/sdl2/gl_attributes.h"
+#include "platform/sdl2/pixel_format.h"
 
 namespace platform {
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_loop.h"
+#include "app/program.h"
 #include "app/window.h"
 #include "platform/clock.h"
 #include "tests/support/xvfb.h"

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/init_show.h"
-#include "app/main_loop.h"
+#include "app/program.h"
 #include "app/window.h"
 #include "fx/grid_mesh.h"
 #include "fx/quads.h"
