@@ -98,15 +98,21 @@ void restartLocked(SoundStream* s, int64_t frame) {
   feedLocked();
 }
 
-// Frames the device has played since its last restart, as far as it can have: its own count,
-// never more than the time since it was handed the first frame. Caller holds the lock.
-int64_t devicePlayedFrames(SoundStream* s) {
+// The device's own count of frames played since its last restart, in whichever unit it keeps.
+// Caller holds the lock.
+int64_t deviceCountedFrames() {
   MMTIME time{};
   time.wType = TIME_SAMPLES;
   waveOutGetPosition(device, &time, sizeof time);
-  const int64_t raw = time.wType == TIME_SAMPLES ? int64_t(time.u.sample)
-                      : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (SOUND_CHANNELS * 2)
-                                                 : 0;
+  return time.wType == TIME_SAMPLES ? int64_t(time.u.sample)
+         : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (SOUND_CHANNELS * 2)
+                                    : 0;
+}
+
+// Frames the device has played since its last restart, as far as it can have: its own count,
+// never more than the time since it was handed the first frame. Caller holds the lock.
+int64_t devicePlayedFrames(SoundStream* s) {
+  const int64_t raw = deviceCountedFrames();
   const int64_t wall = int64_t(monotonicMicros() - s->startMicros) * outputRate / 1000000;
   return std::min(raw, wall);
 }
@@ -218,12 +224,7 @@ int soundStreamGetTime(SoundStream* s) {
     ms = s->clockBasePositionMs + int64_t(uint32_t(timeGetTime() - s->clockBaseMs));
   } else {
     Guard guard;
-    MMTIME time{};
-    time.wType = TIME_SAMPLES;
-    waveOutGetPosition(device, &time, sizeof time);
-    const int64_t raw = time.wType == TIME_SAMPLES ? int64_t(time.u.sample)
-                        : time.wType == TIME_BYTES ? int64_t(time.u.cb) / (SOUND_CHANNELS * 2)
-                                                   : 0;
+    const int64_t raw = deviceCountedFrames();
     const uint64_t now = monotonicMicros();
     if (raw != s->lastRawFrames) {
       s->lastRawFrames = raw;
