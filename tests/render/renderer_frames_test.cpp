@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/support/build_paths.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/child_process.h"
 #include "tools/png_file.h"
 #include "tools/render/offline_renderer.h"
 

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
