@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "tests/assets/test_pictures.h"
 #include "tests/support/build_paths.h"
@@ -31,31 +32,12 @@ struct Decoded {
   std::string failure, printed;
 };
 
-void writeCrafted(const std::string& path, const CraftedJpeg& picture) {
-  ASSERT_TRUE(writeBytes(path, craftJpeg(picture))) << path;
-}
-
-// Everything the library decodes with its defaults at full size, top row first.
-std::vector<uint8_t> libraryPixels(const std::string& path, int* w, int* h) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  jpeg_decompress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  jpeg_start_decompress(&info);
-  *w = int(info.output_width), *h = int(info.output_height);
-  const size_t stride = size_t(*w) * size_t(info.output_components);
-  std::vector<uint8_t> pixels(stride * size_t(*h));
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = &pixels[info.output_scanline * stride];
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  std::fclose(file);
-  return pixels;
+// A crafted square picture of `side` pixels, otherwise as `set` makes it.
+void writeCrafted(const TempFile& file, int side, const std::function<void(CraftedJpeg&)>& set) {
+  CraftedJpeg picture;
+  picture.width = picture.height = side;
+  set(picture);
+  ASSERT_TRUE(writeBytes(file.path, craftJpeg(picture))) << file.path;
 }
 
 TEST(DecodeJpegFile, GivesPackedTopRowFirstRgbRowsReducedToAtMost2048OnASide) {
@@ -98,13 +80,12 @@ TEST(DecodeJpegFile, PicturesUpTo2048DecodeExactlyAsTheLibraryGivesThem) {
   paths.push_back(large.path);
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
-    int w = 0, h = 0;
-    const std::vector<uint8_t> expected = libraryPixels(path, &w, &h);
+    const LibraryPicture expected = decodeWithLibrary(path);
     const Decoded decoded(path);
     ASSERT_NE(decoded.image, nullptr) << decoded.failure;
-    ASSERT_EQ(decoded.image->width, w);
-    ASSERT_EQ(decoded.image->height, h);
-    EXPECT_EQ(std::memcmp(decoded.image->pixels, expected.data(), expected.size()), 0);
+    ASSERT_EQ(decoded.image->width, expected.width);
+    ASSERT_EQ(decoded.image->height, expected.height);
+    EXPECT_EQ(std::memcmp(decoded.image->pixels, expected.pixels.data(), expected.pixels.size()), 0);
   }
 }
 
@@ -123,31 +104,15 @@ TEST(DecodeJpegFile, FilesThatAreNoUsablePictureGiveNullAndOneLineNamingThem) {
   writeJpeg(cmyk.path, 32, 32, 4);
   writeJpeg(wide.path, 16385, 8, 1);
   ASSERT_EQ(mkdir(folder.path.c_str(), 0700), 0);
-  CraftedJpeg huge;
-  huge.width = huge.height = 16384;
-  huge.components = 3;
-  huge.dataBytes = 2;
-  writeCrafted(hugeInFewBytes.path, huge);
+  writeCrafted(hugeInFewBytes, 16384, [](CraftedJpeg& p) { p.components = 3; p.dataBytes = 2; });
   // Within what any file may declare, but its coefficients alone would take 72 MB: complete,
   // flat and valid, yet far smaller than any photo of that size.
-  CraftedJpeg progressive;
-  progressive.width = progressive.height = 6000;
-  progressive.progressive = true;
-  writeCrafted(progressiveBomb.path, progressive);
+  writeCrafted(progressiveBomb, 6000, [](CraftedJpeg& p) { p.progressive = true; });
   // A 4000x4000 picture walked seventeen times over.
-  CraftedJpeg scans;
-  scans.width = scans.height = 4000;
-  scans.progressive = true;
-  scans.dataBytes = 2;
-  scans.scans = 17;
-  writeCrafted(manyScans.path, scans);
+  writeCrafted(manyScans, 4000, [](CraftedJpeg& p) { p.progressive = true; p.dataBytes = 2; p.scans = 17; });
   // The most a file of any size may declare in Huffman-coded blocks costs three times as much to
   // decode when arithmetic-coded.
-  CraftedJpeg arithmetic;
-  arithmetic.width = arithmetic.height = 16384;
-  arithmetic.arithmetic = true;
-  arithmetic.dataBytes = 2;
-  writeCrafted(arithmeticHuge.path, arithmetic);
+  writeCrafted(arithmeticHuge, 16384, [](CraftedJpeg& p) { p.arithmetic = true; p.dataBytes = 2; });
   auto size = [](const TempFile& file) { return std::to_string(std::filesystem::file_size(file.path)); };
 
   const std::pair<const TempFile*, std::string> cases[] = {
@@ -180,22 +145,11 @@ TEST(DecodeJpegFile, FilesThatAreNoUsablePictureGiveNullAndOneLineNamingThem) {
 TEST(DecodeJpegFile, HugeDeclaredSizesThatTheFileCanHoldAreDecodedReduced) {
   TempFile grey("grey.jpg"), padded("padded.jpg"), scans("scans.jpg");
   // The most any file may declare: 16384x16384 grey, here in 148 bytes with its data cut short.
-  CraftedJpeg huge;
-  huge.width = huge.height = 16384;
-  huge.dataBytes = 2;
-  writeCrafted(grey.path, huge);
+  writeCrafted(grey, 16384, [](CraftedJpeg& p) { p.dataBytes = 2; });
   // 72 MB of progressive coefficients, from a file large enough to justify them.
-  CraftedJpeg progressive;
-  progressive.width = progressive.height = 6000;
-  progressive.progressive = true;
-  progressive.paddingBytes = 1200000;
-  writeCrafted(padded.path, progressive);
+  writeCrafted(padded, 6000, [](CraftedJpeg& p) { p.progressive = true; p.paddingBytes = 1200000; });
   // Sixteen walks over a picture are allowed.
-  CraftedJpeg sixteen;
-  sixteen.width = sixteen.height = 4000;
-  sixteen.progressive = true;
-  sixteen.scans = 16;
-  writeCrafted(scans.path, sixteen);
+  writeCrafted(scans, 4000, [](CraftedJpeg& p) { p.progressive = true; p.scans = 16; });
 
   const struct { const TempFile* file; int w, h; const char* warning; } cases[] = {
       {&grey, 2048, 2048, ": Corrupt JPEG data: premature end of data segment\n"},

@@ -38,6 +38,38 @@ struct TempFile {
   std::string path;
 };
 
+// A JPEG file as the library decodes it with its defaults, rows top first; empty when the file
+// cannot be opened. A corrupt file makes the library end the process, which fails the test.
+struct LibraryPicture {
+  int width = 0, height = 0, components = 0;
+  bool progressive = false;
+  std::vector<uint8_t> pixels;
+};
+inline LibraryPicture decodeWithLibrary(const std::string& path) {
+  LibraryPicture out;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return out;
+  jpeg_decompress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_stdio_src(&info, file);
+  jpeg_read_header(&info, TRUE);
+  out.progressive = jpeg_has_multiple_scans(&info);
+  jpeg_start_decompress(&info);
+  out.width = int(info.output_width), out.height = int(info.output_height), out.components = info.output_components;
+  const size_t stride = size_t(out.width) * size_t(out.components);
+  out.pixels.resize(stride * size_t(out.height));
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = &out.pixels[info.output_scanline * stride];
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  std::fclose(file);
+  return out;
+}
+
 // Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
 inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {
   FILE* file = std::fopen(path.c_str(), "wb");
