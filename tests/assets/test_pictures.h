@@ -1,6 +1,7 @@
 #pragma once
-// Test pictures made on the spot with libjpeg's compressor. They are smooth gradients, so JPEG
-// keeps every pixel close and a misplaced row, column or channel stands out at once.
+// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader
+// and by the library itself. The pictures made are smooth gradients, so JPEG keeps every pixel
+// close and a misplaced row, column or channel stands out at once.
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <unistd.h>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "assets/jpeg_loader.h"
 
 // Channel `ch` at (u, v) in [0,1]: red follows x, green follows y (top row 0), blue is flat;
 // grey mixes both so that either way of turning the picture shows.
@@ -30,6 +33,18 @@ inline int worstError(const uint8_t* pixels, int w, int h, int step, int compone
   }
   return worst;
 }
+
+// Decodes with whatever the loader prints captured; `image` is null when the loader refused.
+struct Decoded {
+  explicit Decoded(const std::string& path) {
+    testing::internal::CaptureStderr();
+    image = decodeJpegFile(path.c_str(), &failure);
+    printed = testing::internal::GetCapturedStderr();
+  }
+  ~Decoded() { freeRgbImage(image); }
+  RgbImage* image = nullptr;
+  std::string failure, printed;
+};
 
 // A file of this process in the temporary folder, gone with its TempFile.
 struct TempFile {
