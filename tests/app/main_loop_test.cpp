@@ -41,7 +41,6 @@ struct Script {
   int framesLeft;         // drawFrame ends the show when it runs out
   int escapeAfterSwap;
   bool reopenWorks;
-  const char* trail;
 } script;
 std::string trail;
 int swaps;
@@ -76,32 +75,37 @@ bool toggle() {
 }
 void close() { trail += "close"; }
 
+// One run of the loop from a clean state: `queued` before the first pass, each of `later`
+// after one swap; Escape goes down after swap `escapeAfterSwap`. What happened, in order.
+std::string run(const Script& given, const std::vector<std::vector<Msg>>& later = {}) {
+  script = given;
+  laterPasses.assign(later.begin(), later.end());
+  trail.clear();
+  swaps = 0;
+  active = true;
+  std::fill(std::begin(keys), std::end(keys), false);
+  std::fill(std::begin(keyPresses), std::end(keyPresses), 0);
+  EXPECT_EQ(runMainLoop({peek, dispatch, draw, update, swap, toggle, close}), 0);
+  return trail;
+}
+
 TEST(MainLoop, PassOrder) {
-  const Script runs[] = {
+  const std::pair<Script, const char*> runs[] = {
       // Messages drain before a pass; F1 toggles once; the frame of the Escape pass is not shown.
-      {{{WM_KEYUP, 65}, {WM_KEYDOWN, VK_F1}}, 99, 2, true,
+      {{{{WM_KEYUP, 65}, {WM_KEYDOWN, VK_F1}}, 99, 2, true},
        "msg257 msg256 draw update swap toggle draw update swap draw close"},
       // The end of the show: its last frame is not shown either.
-      {{}, 2, 0, true, "draw update swap draw update swap draw close"},
+      {{{}, 2, 0, true}, "draw update swap draw update swap draw close"},
       // F1 and Escape in one pass: the toggle, then the end.
-      {{{WM_KEYDOWN, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}}, 99, 0, true, "msg256 msg256 draw toggle close"},
+      {{{{WM_KEYDOWN, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}}, 99, 0, true}, "msg256 msg256 draw toggle close"},
       // A failed reopen ends at once; there is no window left to close.
-      {{{WM_KEYDOWN, VK_F1}}, 99, 0, false, "msg256 draw update swap toggle "},
+      {{{{WM_KEYDOWN, VK_F1}}, 99, 0, false}, "msg256 draw update swap toggle "},
       // Minimised: no drawing, but time and swaps go on.
-      {{{WM_ACTIVATE, 0x10000u}}, 99, 2, true, "msg6 update swap update swap close"},
+      {{{{WM_ACTIVATE, 0x10000u}}, 99, 2, true}, "msg6 update swap update swap close"},
       // A quit leaves at once, before any pass and without the F1 test.
-      {{{WM_KEYDOWN, VK_F1}, {WM_CLOSE, 0}}, 99, 0, true, "msg256 msg16 close"},
+      {{{{WM_KEYDOWN, VK_F1}, {WM_CLOSE, 0}}, 99, 0, true}, "msg256 msg16 close"},
   };
-  for (const Script& r : runs) {
-    script = r;
-    trail.clear();
-    swaps = 0;
-    active = true;
-    std::fill(std::begin(keys), std::end(keys), false);
-    std::fill(std::begin(keyPresses), std::end(keyPresses), 0);
-    EXPECT_EQ(runMainLoop({peek, dispatch, draw, update, swap, toggle, close}), 0);
-    EXPECT_EQ(trail, r.trail);
-  }
+  for (const auto& [script, expected] : runs) EXPECT_EQ(run(script), expected);
 }
 
 // A tap can go down and up before the loop looks at its keys (a slow frame, start-up): it acts
@@ -128,17 +132,9 @@ TEST(MainLoop, EveryEscapeOrF1PressActsOnceHoweverShort) {
       {{{{WM_ACTIVATE, 0x10000u}, escDown, escUp}}, "msg6 msg256 msg257 close"},
   };
   for (const auto& r : runs) {
-    script = Script{{r.passes[0].begin(), r.passes[0].end()}, 99, 20, true, ""};
-    laterPasses.assign(r.passes.begin() + 1, r.passes.end());
-    trail.clear();
-    swaps = 0;
-    active = true;
-    std::fill(std::begin(keys), std::end(keys), false);
-    std::fill(std::begin(keyPresses), std::end(keyPresses), 0);
-    EXPECT_EQ(runMainLoop({peek, dispatch, draw, update, swap, toggle, close}), 0);
-    EXPECT_EQ(trail, r.trail);
+    const Script script{{r.passes[0].begin(), r.passes[0].end()}, 99, 20, true};
+    EXPECT_EQ(run(script, {r.passes.begin() + 1, r.passes.end()}), r.trail);
   }
-  laterPasses.clear();
 }
 
 }  // namespace

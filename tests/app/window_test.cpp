@@ -98,17 +98,27 @@ TEST_F(WindowTest, EventsReachTheShowAsItsMessages) {
   }), ::testing::ExitedWithCode(0), "");
 }
 
+// In a child of its own: the show's window opened fullscreen on a private X server, and the
+// show's loop steps for `body` to change and run, with time standing still.
+void fullscreenUnderXvfb(void (*body)(LoopSteps& steps)) {
+  EXPECT_EXIT(inChild([body] {
+    Xvfb x("640x480x24");  // gone before the child ends
+    ASSERT_TRUE(x.ok());
+    unsetenv("SDL_VIDEODRIVER");
+    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+    LoopSteps steps = showLoopSteps();
+    steps.updateTiming = [] {};
+    body(steps);
+  }), ::testing::ExitedWithCode(0), "");
+}
+
 int passes = 0;
 uint64_t start = 0, end = 0;
 
 // Under Xvfb (where the swap does not wait) the show opens fullscreen; F1 on the first pass
 // reopens it windowed with its GL objects; then the loop keeps about one pass per refresh.
 TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
-  EXPECT_EXIT(inChild([] {
-    Xvfb x("640x480x24");  // gone before the child ends
-    ASSERT_TRUE(x.ok());
-    unsetenv("SDL_VIDEODRIVER");
-    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+  fullscreenUnderXvfb([](LoopSteps& steps) {
     EXPECT_TRUE(platform::windowIsFullscreen(hWnd));
     GLuint tex = 0;
     glGenTextures(1, &tex);
@@ -120,7 +130,6 @@ TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
     glEndList();
 
     startPacing(60, platform::setSwapInterval(1));
-    LoopSteps steps = showLoopSteps();
     steps.drawFrame = [] {
       glClear(GL_COLOR_BUFFER_BIT);
       end = platform::monotonicMicros();
@@ -129,7 +138,6 @@ TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
       else if (end - start > 3000000) keys[VK_ESCAPE] = true;
       return true;
     };
-    steps.updateTiming = [] {};
     steps.closeWindow = [] {};  // looked at below
     EXPECT_EQ(runMainLoop(steps), 0);
     const double rate = (passes - 2) / (double(end - start) / 1e6);
@@ -151,52 +159,40 @@ TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
     EXPECT_EQ(back[1], 200);
     closeWindow();
-  }), ::testing::ExitedWithCode(0), "");
+  });
 }
 
 // F1 handled while the fullscreen show is minimised: the new window is shown, so it is active
 // and the show draws again (and can end by itself).
 TEST_F(WindowTest, AWindowReopenedWhileMinimisedDrawsAgain) {
-  EXPECT_EXIT(inChild([] {
-    Xvfb x("640x480x24");
-    ASSERT_TRUE(x.ok());
-    unsetenv("SDL_VIDEODRIVER");
-    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+  fullscreenUnderXvfb([](LoopSteps& steps) {
     Msg m;
     while (peekMessage(&m)) dispatchMessage(m);
     windowProc(hWnd, WM_ACTIVATE, 0x10000u, 0);  // minimised
     ASSERT_FALSE(active);
     keys[VK_F1] = true;
     static int draws = 0, passes = 0;
-    LoopSteps steps = showLoopSteps();
     steps.drawFrame = [] { return ++draws < 3; };
-    steps.updateTiming = [] {};
     steps.swapBuffers = [] { keys[VK_ESCAPE] = ++passes > 100; };  // a bound for a show that never draws
     EXPECT_EQ(runMainLoop(steps), 0);
     EXPECT_EQ(draws, 3);
     EXPECT_FALSE(fullscreen);
     EXPECT_EQ(hWnd, nullptr);
-  }), ::testing::ExitedWithCode(0), "");
+  });
 }
 
 // A hangup ends the playing show as a closed window does: the loop closes the window, the
 // desktop gets its mode and cursor back, and the status is 128 + the signal's number.
 TEST_F(WindowTest, AnEndSignalClosesTheWindowAndGivesItsStatus) {
-  EXPECT_EXIT(inChild([] {
-    Xvfb x("640x480x24");
-    ASSERT_TRUE(x.ok());
-    unsetenv("SDL_VIDEODRIVER");
-    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+  fullscreenUnderXvfb([](LoopSteps& steps) {
     static SDL_Window* shown;
     shown = SDL_GL_GetCurrentWindow();
-    LoopSteps steps = showLoopSteps();
     steps.drawFrame = [] {
       static int passes = 0;
       if (++passes == 3) raise(SIGHUP);
       keys[VK_ESCAPE] = passes > 100;  // a bound for a signal that ends nothing
       return true;
     };
-    steps.updateTiming = [] {};
     steps.closeWindow = [] {
       EXPECT_TRUE(SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN);
       closeWindow();
@@ -204,7 +200,7 @@ TEST_F(WindowTest, AnEndSignalClosesTheWindowAndGivesItsStatus) {
       EXPECT_EQ(SDL_GetWindowFromID(SDL_GetWindowID(shown)), nullptr);
     };
     EXPECT_EQ(runMainLoop(steps), 128 + SIGHUP);
-  }), ::testing::ExitedWithCode(0), "");
+  });
 }
 
 // What escapes the program, on its thread or another, is one line and status 1; on the program's

@@ -1,6 +1,7 @@
 #pragma once
-// Test pictures made on the spot with libjpeg's compressor. They are smooth gradients, so JPEG
-// keeps every pixel close and a misplaced row, column or channel stands out at once.
+// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader
+// and by the library itself. The pictures made are smooth gradients, so JPEG keeps every pixel
+// close and a misplaced row, column or channel stands out at once.
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <unistd.h>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "assets/jpeg_loader.h"
 
 // Channel `ch` at (u, v) in [0,1]: red follows x, green follows y (top row 0), blue is flat;
 // grey mixes both so that either way of turning the picture shows.
@@ -31,12 +34,56 @@ inline int worstError(const uint8_t* pixels, int w, int h, int step, int compone
   return worst;
 }
 
+// Decodes with whatever the loader prints captured; `image` is null when the loader refused.
+struct Decoded {
+  explicit Decoded(const std::string& path) {
+    testing::internal::CaptureStderr();
+    image = decodeJpegFile(path.c_str(), &failure);
+    printed = testing::internal::GetCapturedStderr();
+  }
+  ~Decoded() { freeRgbImage(image); }
+  RgbImage* image = nullptr;
+  std::string failure, printed;
+};
+
 // A file of this process in the temporary folder, gone with its TempFile.
 struct TempFile {
   explicit TempFile(const char* name) : path(testing::TempDir() + "kk-" + std::to_string(getpid()) + "-" + name) {}
   ~TempFile() { std::remove(path.c_str()); }
   std::string path;
 };
+
+// A JPEG file as the library decodes it with its defaults, rows top first; empty when the file
+// cannot be opened. A corrupt file makes the library end the process, which fails the test.
+struct LibraryPicture {
+  int width = 0, height = 0, components = 0;
+  bool progressive = false;
+  std::vector<uint8_t> pixels;
+};
+inline LibraryPicture decodeWithLibrary(const std::string& path) {
+  LibraryPicture out;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return out;
+  jpeg_decompress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_stdio_src(&info, file);
+  jpeg_read_header(&info, TRUE);
+  out.progressive = jpeg_has_multiple_scans(&info);
+  jpeg_start_decompress(&info);
+  out.width = int(info.output_width), out.height = int(info.output_height), out.components = info.output_components;
+  const size_t stride = size_t(out.width) * size_t(out.components);
+  out.pixels.resize(stride * size_t(out.height));
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = &out.pixels[info.output_scanline * stride];
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  std::fclose(file);
+  return out;
+}
 
 // Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
 inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {

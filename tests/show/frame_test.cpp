@@ -23,12 +23,6 @@ TEST(FrameFades, MeetTheirPlateausWithoutJumps) {
     EXPECT_LT(std::abs(glowAlpha(t + 0.01) - glowAlpha(t)) + std::abs(starFade(t + 0.01) - starFade(t)), 0.003) << t;
 }
 
-TEST(FigureApproach, RushesInOverTwentyBeatsThenRests) {
-  const std::pair<int32_t, double> cases[] = {{1, -19.0}, {2, -9.0},   {4, -4.0},  {10, -1.0},
-                                              {19, 1.0 - 20.0 / 19.0}, {20, 0.0}, {335, 0.0}};
-  for (auto [beat, z] : cases) EXPECT_NEAR(figureApproach(beat), z, 1e-12) << beat;
-}
-
 using FrameTest = ShowGlTest;
 
 TEST_F(FrameTest, ScheduleRunsOnLastFramesTimeAndTheEndTestReadsTheClock) {

@@ -1,29 +1,19 @@
 #include "show/messages.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "tests/show/show_gl_test.h"
 
 namespace {
 
-TEST(MessageTexts, HaveTheirLengthsCharactersAndRoles) {
-  const size_t lengths[MESSAGE_COUNT] = {89, 88, 131, 219, 63, 112, 15, 13};
-  for (int i = 0; i < MESSAGE_COUNT; ++i) {
-    const std::string text = messages[i];
-    EXPECT_EQ(text.size(), lengths[i]) << i;
-    // Printable ASCII, and no '%': each text is printText's format.
-    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return c >= 32 && c <= 126 && c != '%'; })) << i;
+// Each text is printText's format: printable ASCII, and no '%' that would read an argument.
+TEST(MessageTexts, ArePrintableAndHoldNoFormatDirective) {
+  for (const char* text : messages) {
+    const std::string s = text;
+    EXPECT_TRUE(!s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= 32 && c <= 126 && c != '%'; }))
+        << s;
   }
-  EXPECT_STREQ(messages[6], "And remember...");
-  EXPECT_TRUE(std::strstr(messages[0], "KAIKURANTA") && std::strstr(messages[3], "SUNGLASSES") &&
-              std::strstr(messages[4], ".example"));
-  const std::string greets = messages[5];  // a label, then 21 handles
-  EXPECT_EQ(std::count(greets.begin(), greets.end(), ','), 20);
-  EXPECT_EQ(greets.find(' '), std::string::npos);
-  const std::string jibe = messages[7];  // names one of them first
-  EXPECT_NE(greets.find(jibe.substr(0, jibe.find(' '))), std::string::npos);
 }
 
 class MessagesTest : public ShowGlTest {

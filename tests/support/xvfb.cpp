@@ -6,14 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-
-double nowSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 Xvfb::Xvfb(const std::string& screen) {
   int fds[2];
@@ -48,60 +41,4 @@ Xvfb::~Xvfb() {
   }
   if (previousDisplay_) setenv("DISPLAY", previousDisplay_->c_str(), 1);
   else if (ok()) unsetenv("DISPLAY");
-}
-
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& workingDir,
-                           const std::map<std::string, std::string>& env) {
-  char path[] = "/tmp/kk-child-XXXXXX";
-  const int out = mkstemp(path);
-  if (out < 0) return;
-  outputPath_ = path;
-  pid_ = fork();
-  if (pid_ == 0) {
-    setsid();
-    dup2(open("/dev/null", O_RDONLY), 0);
-    dup2(out, 1);
-    dup2(out, 2);
-    closefrom(3);
-    if (chdir(workingDir.c_str()) != 0) _exit(126);
-    for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
-  }
-  close(out);
-}
-
-bool ChildProcess::wait(double seconds, int* exitStatus) {
-  const double deadline = nowSeconds() + seconds;
-  int raw = 0;
-  while (pid_ > 0 && status_ < 0) {
-    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-      killed_ = WIFSIGNALED(raw);
-      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    } else if (nowSeconds() > deadline) {
-      return false;
-    } else {
-      usleep(10000);
-    }
-  }
-  if (exitStatus) *exitStatus = status_;
-  return status_ >= 0;
-}
-
-void ChildProcess::signal(int sig) {
-  if (pid_ > 0 && status_ < 0) kill(pid_, sig);
-}
-
-ChildProcess::~ChildProcess() {
-  if (pid_ > 0) kill(-pid_, SIGKILL);
-  wait(60);
-  if (!outputPath_.empty()) unlink(outputPath_.c_str());
-}
-
-std::string ChildProcess::output() const {
-  std::ifstream in(outputPath_);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

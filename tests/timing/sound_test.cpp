@@ -51,6 +51,21 @@ void expectFollowsWallClock(const Played& p, double lagMs) {
   EXPECT_GE(p.moved, p.wallMs - lagMs) << "behind the wall clock";
 }
 
+// Reads the position every 4 ms for `ms`: it never goes back. Returns the last reading; the
+// largest step beyond the wall time between two readings goes to `largestJump`.
+int watch(SoundStream* s, uint32_t ms, int previous, double* largestJump = nullptr) {
+  const uint64_t start = platform::monotonicMicros();
+  for (uint64_t before = start, now = start; now - start < ms * 1000u; before = now) {
+    platform::sleepMs(4);
+    const int position = platform::soundStreamGetTime(s);
+    now = platform::monotonicMicros();
+    EXPECT_GE(position, previous) << "the position went backwards";
+    if (largestJump) *largestJump = std::max(*largestJump, (position - previous) - double(now - before) / 1000.0);
+    previous = position;
+  }
+  return previous;
+}
+
 void expectOneSilentLine(const std::string& said, const std::string& naming) {
   EXPECT_NE(said.find(naming), std::string::npos) << said;
   EXPECT_NE(said.find("plays silent"), std::string::npos) << said;
@@ -72,23 +87,12 @@ TEST_F(SoundTest, PositionAdvancesAtRealRateSmoothlyAndSeeksBack) {
   platform::soundStreamPlay(s);
   platform::soundStreamSetTime(s, 0);
   const uint64_t start = platform::monotonicMicros();
-  int previous = platform::soundStreamGetTime(s);
-  uint64_t previousMicros = platform::monotonicMicros();
-  double largestJump = 0;  // a step beyond the wall time between its two readings
-  while (platform::monotonicMicros() - start < 1200000) {
-    platform::sleepMs(4);
-    const int now = platform::soundStreamGetTime(s);
-    const uint64_t nowMicros = platform::monotonicMicros();
-    ASSERT_GE(now, previous) << "the position went backwards";
-    largestJump = std::max(largestJump, (now - previous) - double(nowMicros - previousMicros) / 1000.0);
-    previous = now;
-    previousMicros = nowMicros;
-  }
+  double largestJump = 0;
+  const int position = watch(s, 1200, 0, &largestJump);
   const double wallMs = double(platform::monotonicMicros() - start) / 1000.0;
   // Behind the wall clock by the device's buffering at most (the dummy driver takes a 93 ms
   // buffer at once, the position allows for one more queued), never ahead of it.
-  EXPECT_LE(previous, wallMs + 5);
-  EXPECT_GE(previous, wallMs - deviceLag(wallMs));
+  expectFollowsWallClock({position, wallMs}, deviceLag(wallMs));
   EXPECT_LT(largestJump, 10);  // interpolated between callbacks, not in 93 ms steps
 
   platform::soundStreamSetTime(s, 0);
@@ -149,17 +153,12 @@ TEST_F(SoundTest, AStalledDeviceHandsThePositionToTheClockUntilItTakesSamplesAga
   ASSERT_NE(output, 0u);
   int previous = 0;
   // Holds the device's lock (its thread waits for it before every callback) for `ms` while
-  // reading the position every 4 ms; returns how far the position moved.
+  // watching the position; returns how far it moved.
   const auto stallFor = [&](uint32_t ms) {
     SDL_LockAudioDevice(output);
     const uint64_t start = platform::monotonicMicros();
     const int from = platform::soundStreamGetTime(s);
-    while (platform::monotonicMicros() - start < ms * 1000u) {
-      platform::sleepMs(4);
-      const int now = platform::soundStreamGetTime(s);
-      EXPECT_GE(now, previous) << "the position went backwards";
-      previous = now;
-    }
+    previous = watch(s, ms, previous);
     SDL_UnlockAudioDevice(output);
     const double wallMs = double(platform::monotonicMicros() - start) / 1000;
     std::printf("stalled %.0f ms: the position moved %d ms, held for %.0f ms\n", wallMs,
@@ -179,15 +178,8 @@ TEST_F(SoundTest, AStalledDeviceHandsThePositionToTheClockUntilItTakesSamplesAga
 
   // Taking samples again, the device drives the position on at the real rate; a second stall
   // is noticed again.
-  const uint64_t resumed = platform::monotonicMicros();
   const int atResume = platform::soundStreamGetTime(s);
-  while (platform::monotonicMicros() - resumed < 400000) {
-    platform::sleepMs(4);
-    const int now = platform::soundStreamGetTime(s);
-    ASSERT_GE(now, previous);
-    previous = now;
-  }
-  EXPECT_NEAR(previous - atResume, 400, 60);
+  EXPECT_NEAR(watch(s, 400, atResume) - atResume, 400, 60);
   ::testing::internal::CaptureStderr();
   stallFor(300);
   const std::string again = ::testing::internal::GetCapturedStderr();

@@ -16,6 +16,7 @@ set(kk_win_test_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/app/main_loop_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_pacer_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/assets/bitmap_font_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/assets/jpeg_decoding_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/assets/textures_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/quads_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/feedback_blur_test.cpp

@@ -1,20 +1,14 @@
 // kaikuranta.exe's music reaching a real sound server: Wine's waveOut into a PulseAudio null
 // sink, recorded from the sink's monitor and laid against the decoded MP3.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstring>
-#include <cstring>
+#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <vector>
 
 #include "platform/mp3_decoder.h"
+#include "tests/support/pulse_sink.h"
 #include "tests/win/wine/wine_session.h"
 
 namespace {
@@ -42,66 +36,13 @@ std::vector<int16_t> withoutDropouts(const std::vector<int16_t>& stereo, double*
   return out;
 }
 
-size_t firstLoud(const std::vector<int16_t>& stereo) {
-  for (size_t i = 0; i < stereo.size(); i += 2) {
-    if (std::abs(stereo[i]) > 200) return i / 2;
-  }
-  return stereo.size() / 2;
-}
-
-// A PulseAudio server of our own with one null sink, reachable only through its own socket.
-class SoundServer {
- public:
-  SoundServer() : dir_(std::filesystem::temp_directory_path() / ("kk-pulse-" + std::to_string(getpid()))) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    server_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/bin/pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                 "--disable-shm=true", "-L", "module-null-sink sink_name=kknull rate=44100",
-                                 "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket()},
-        dir_.string(), std::map<std::string, std::string>{{"PULSE_RUNTIME_PATH", dir_.string()}, {"HOME", dir_.string()}});
-    within(10, [&] { return std::filesystem::exists(socket()); });
-  }
-  ~SoundServer() {
-    recorder_.reset();
-    server_.reset();
-    std::filesystem::remove_all(dir_);
-  }
-  bool ok() const { return std::filesystem::exists(socket()); }
-  std::string socket() const { return (dir_ / "native").string(); }
-  std::string address() const { return "unix:" + socket(); }
-  std::string recording() const { return (dir_ / "recording.raw").string(); }
-
-  // Records what the sink plays, as 16-bit stereo at 44100 Hz, until the recorder is stopped.
-  void record() {
-    recorder_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/bin/sh", "-c",
-                                 "exec parec -d kknull.monitor --raw --format=s16le --rate=44100 --channels=2 "
-                                 ">'" + recording() + "'"},
-        dir_.string(), std::map<std::string, std::string>{{"PULSE_SERVER", address()}});
-  }
-  std::vector<int16_t> stopRecording() {
-    recorder_.reset();
-    std::ifstream in(recording(), std::ios::binary);
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
-  }
-
- private:
-  std::filesystem::path dir_;
-  std::unique_ptr<ChildProcess> server_;
-  std::unique_ptr<ChildProcess> recorder_;
-};
-
 TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
   std::vector<int16_t> music;
   std::string why;
   ASSERT_TRUE(platform::decodeMp3File((windowsBuildDir() + "/data/diskolumi2.mp3").c_str(), RATE, &music, &why)) << why;
 
-  SoundServer sound;
-  ASSERT_TRUE(sound.ok());
+  PulseSink sound;
+  ASSERT_TRUE(sound.ok()) << sound.log();
   sound.record();
   WineSession wine;
   ASSERT_TRUE(wine.ok());
@@ -125,7 +66,7 @@ TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
   // to expect it, or a little later: the music, in order, nothing repeated. Where the server ran
   // dry (a busy machine keeps Wine's sound thread waiting) it skips ahead to keep its latency,
   // so the pieces may slip forward, by less than a second in all.
-  const size_t heardStart = firstLoud(heard);
+  const size_t heardStart = firstLoudFrame(heard);
   const size_t window = RATE / 20;
   long previousMatch = -1;     // the music frame the last piece found began with
   size_t previousAt = heardStart;  // and where in the recording that was
@@ -158,8 +99,8 @@ TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
 
 // The Windows test program's check of the music position, on a device that really plays.
 TEST(SoundUnderWine, PositionFollowsTheDevice) {
-  SoundServer sound;
-  ASSERT_TRUE(sound.ok());
+  PulseSink sound;
+  ASSERT_TRUE(sound.ok()) << sound.log();
   WineSession wine;
   ASSERT_TRUE(wine.ok());
   wine.start(windowsBuildDir() + "/tests/win_unit_tests.exe", {"--gtest_filter=WindowsSound.*"}, windowsBuildDir(),

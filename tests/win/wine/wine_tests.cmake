@@ -15,7 +15,7 @@ if(NOT wine_srcs)
 endif()
 add_executable(wine_tests ${wine_srcs})
 target_link_libraries(wine_tests PRIVATE kk_test_support kk_platform ${X11_LIBRARY} ${XFIXES_LIBRARY}
-  ${PNG_LINK_LIBRARIES} GTest::gtest_main)
+  GTest::gtest_main)
 target_compile_definitions(wine_tests PRIVATE KK_WINE64="${KK_WINE64}"
   KK_DEFAULT_WINDOWS_BUILD_DIR="${KK_WINDOWS_BUILD_DIR}")
 add_dependencies(wine_tests show_data kaikuranta-render)

@@ -1,0 +1,35 @@
+#pragma once
+// A PulseAudio server of our own for tests of what reaches a real sound server: one null sink,
+// reachable only through a socket in a folder of its own (so it runs beside any other, and as
+// root), and what the sink plays recorded from its monitor as 16-bit stereo at 44100 Hz.
+// Test thread only.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+
+class PulseSink {
+ public:
+  PulseSink();  // waits up to ten seconds for the server to take clients
+  ~PulseSink();
+  bool ok() const;
+  std::string address() const { return "unix:" + dir_ + "/native"; }  // for PULSE_SERVER
+  std::string log() const { return server_->output(); }              // what the server said
+
+  void record();                  // from now on, until stopRecording()
+  size_t recordedFrames() const;  // so far
+  std::vector<int16_t> stopRecording();  // the frames recorded, interleaved
+
+ private:
+  std::string recording() const { return dir_ + "/recording.raw"; }
+
+  std::string dir_;
+  std::unique_ptr<ChildProcess> server_, recorder_;
+};
+
+// The first stereo frame whose left sample stands clear of silence (beyond 200), or the number
+// of frames when none does: where music starts in a recording.
+size_t firstLoudFrame(const std::vector<int16_t>& stereo);

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/x_screen.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// Windows come and go while a test looks at them (the show toggles, message boxes close):
+// asking about one that has just gone is not an error worth ending the test for.
+int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+XScreen::XScreen(const std::string& screen) : xvfb_(std::make_unique<Xvfb>(screen)) {
+  x_ = xvfb_->ok() ? XOpenDisplay(nullptr) : nullptr;
+  if (x_) XSetErrorHandler(ignoreXErrors);
+}
+
+XScreen::~XScreen() {
+  program_.reset();
+  if (x_) XCloseDisplay(x_);
+}
+
+void XScreen::run(const std::vector<std::string>& argv, const std::string& dir,
+                  const std::map<std::string, std::string>& env) {
+  program_.reset();
+  program_ = std::make_unique<ChildProcess>(argv, dir, env);
+}
+
+int XScreen::ended(double seconds) {
+  int status = -1;
+  if (program_) program_->wait(seconds, &status);
+  return status;
+}
+
+std::string XScreen::output() const { return program_ ? program_->output() : "no program"; }
+
+std::string XScreen::name(Window w) {
+  // Message boxes name themselves in UTF-8 only; other windows may set only the older name.
+  Atom type;
+  int format;
+  unsigned long items = 0, after;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(x_, w, XInternAtom(x_, "_NET_WM_NAME", False), 0, 256, False, AnyPropertyType, &type,
+                     &format, &items, &after, &data);
+  std::string result = data ? std::string(reinterpret_cast<char*>(data), items) : "";
+  if (data) XFree(data);
+  char* text = nullptr;
+  if (result.empty() && XFetchName(x_, w, &text) && text) result = text;
+  if (text) XFree(text);
+  return result;
+}
+
+XWindowAttributes XScreen::attributes(Window w) {
+  XWindowAttributes a{};
+  XGetWindowAttributes(x_, w, &a);
+  return a;
+}
+
+Window XScreen::find(Window under, const std::string& title) {
+  Window root, parent, *children = nullptr, found = 0;
+  unsigned count = 0;
+  if (!XQueryTree(x_, under, &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    found = title == name(children[i]) && viewable(children[i]) ? children[i] : find(children[i], title);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+Window XScreen::waitForWindow(const std::string& title, double seconds) {
+  Window w = 0;
+  within(seconds, [&] { return XSync(x_, False), (w = find(DefaultRootWindow(x_), title)) != 0; });
+  return w;
+}
+
+bool XScreen::drawsWithin(Window w, double seconds) {
+  return within(seconds, [&] {
+    // Only the part on the screen can be read: a framed window may reach past its edge.
+    int left = 0, top = 0;
+    Window child;
+    XTranslateCoordinates(x_, w, DefaultRootWindow(x_), 0, 0, &left, &top, &child);
+    std::pair<int, int> wh = size(w);
+    wh.first = std::min(wh.first, DisplayWidth(x_, 0) - left);
+    wh.second = std::min(wh.second, DisplayHeight(x_, 0) - top);
+    XImage* image = wh.first > 0 && wh.second > 0
+                        ? XGetImage(x_, w, 0, 0, unsigned(wh.first), unsigned(wh.second), AllPlanes, ZPixmap)
+                        : nullptr;
+    int lit = 0;
+    for (int y = 0; image && y < wh.second; y += 2) {
+      for (int x = 0; x < wh.first; x += 2) lit += (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
+    }
+    if (image) XDestroyImage(image);
+    return lit > 20;
+  });
+}
+
+bool XScreen::cursorHiddenWithin(bool hidden, double seconds) {
+  return within(seconds, [&] {
+    XWarpPointer(x_, None, DefaultRootWindow(x_), 0, 0, 0, 0, DisplayWidth(x_, 0) / 2, DisplayHeight(x_, 0) / 2);
+    XSync(x_, False);
+    XFixesCursorImage* image = XFixesGetCursorImage(x_);
+    if (!image) return false;
+    bool invisible = true;
+    for (int i = 0; i < image->width * image->height; ++i) invisible = invisible && (image->pixels[i] >> 24) == 0;
+    XFree(image);
+    return invisible == hidden;
+  });
+}
+
+bool XScreen::fullscreenAndDrawing(Window w) {
+  EXPECT_TRUE(cursorHiddenWithin(true, 10));
+  EXPECT_EQ(size(w), std::make_pair(640, 480));
+  EXPECT_EQ(std::make_pair(attributes(w).x, attributes(w).y), std::make_pair(0, 0));
+  return drawsWithin(w, 30);
+}
+
+// The show looks at its keys once per frame after draining its events, and a message box acts
+// on the release, so both see the key. The release goes to the window, and then once more
+// through the X server itself: xdotool presses through the server when the window has the
+// focus, and the window may be gone by the release (F1 and Escape close it). A finger lifting
+// off the key releases it whatever became of the window.
+void XScreen::press(Window w, const std::string& key) {
+  const std::string id = std::to_string(w);
+  const std::string command = "xdotool keydown --window " + id + " " + key + " sleep 0.2 keyup --window " + id +
+                              " " + key + " 2>/dev/null; xdotool keyup " + key + " 2>/dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+void XScreen::requestClose(Window w) {
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = w;
+  e.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(XInternAtom(x_, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x_, w, False, NoEventMask, &e);
+  XFlush(x_);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// A program on a private X server with no window manager, looked at and driven as a viewer
+// would: its windows found by title, their size, place and pixels read, the cursor looked at,
+// keys pressed and close requests sent. Test thread only; include after GoogleTest, whose
+// templates Xlib's macros (None, Bool) would break.
+#include <X11/Xlib.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/xvfb.h"
+
+class XScreen {
+ public:
+  // A server with one screen of `screen` ("640x480x24"), and a connection to it.
+  explicit XScreen(const std::string& screen = "640x480x24");
+  virtual ~XScreen();  // ends the program, then the server
+  bool ok() const { return x_ != nullptr; }
+  Display* x() const { return x_; }
+
+  // Runs `argv` in `dir` on this screen, in place of any program run before.
+  void run(const std::vector<std::string>& argv, const std::string& dir,
+           const std::map<std::string, std::string>& env = {});
+  ChildProcess* program() const { return program_.get(); }
+  // The program's exit status once it has ended within `seconds`, or -1.
+  int ended(double seconds);
+  std::string output() const;  // what it wrote to standard output and error
+
+  // The first viewable window named `title`, or 0 when none appears within `seconds`.
+  Window waitForWindow(const std::string& title, double seconds);
+  std::string name(Window w);
+  bool viewable(Window w) { return attributes(w).map_state == IsViewable; }
+  XWindowAttributes attributes(Window w);  // size, and place on the screen
+  std::pair<int, int> size(Window w) { return {attributes(w).width, attributes(w).height}; }
+  // Whether the window shows something other than black within `seconds`.
+  bool drawsWithin(Window w, double seconds);
+  // Whether the cursor over the screen's centre turns invisible (or visible) within `seconds`.
+  bool cursorHiddenWithin(bool hidden, double seconds);
+  // A fullscreen window: at the screen's corner, 640x480, the cursor hidden, drawing.
+  bool fullscreenAndDrawing(Window w);
+  // A key pressed, held for a fifth of a second as a finger does, and let go.
+  void press(Window w, const std::string& key);
+  // A close request, as a window manager sends it for the close button or Alt+F4.
+  void requestClose(Window w);
+
+ protected:
+  std::unique_ptr<ChildProcess> program_;
+
+ private:
+  Window find(Window under, const std::string& title);
+
+  std::unique_ptr<Xvfb> xvfb_;
+  Display* x_ = nullptr;
+};
