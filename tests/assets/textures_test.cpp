@@ -10,6 +10,7 @@
 #include <string>
 
 #include "assets/jpeg_loader.h"
+#include "platform/show_files.h"
 #include "tests/assets/test_pictures.h"
 #include "tests/support/build_paths.h"
 #include "tests/support/gl_fixture.h"
@@ -35,14 +36,14 @@ TEST_F(LoadTexturesTest, EverySlotHoldsItsPictureOrRenderTarget) {
   EXPECT_EQ(alignment, 2);
 
   const std::pair<int, const char*> pictures[] = {
-      {TEX_SPIRAL, "spiralkeltainen"}, {TEX_FIGURE, "kasvot"}, {TEX_FIGURE_MASK, "maski"},
-      {TEX_METAL, "metalli"},          {TEX_STAR, "star"},     {TEX_SIDE_A, "mutsis"},
-      {TEX_SIDE_B, "tarrat"},          {TEX_SIDE_C, "kaiku"},  {TEX_SIDE_D, "scene"},
-      {TEX_SPECIAL_A, "vekkuli"},      {TEX_SPECIAL_B, "suck"}, {TEX_SPECIAL_C, "kurwa"},
-      {TEX_BUBBLE, "kupla"},           {TEX_BUBBLE_MASK, "kupla_maski"}};
-  for (const auto& [slot, name] : pictures) {
-    SCOPED_TRACE(name);
-    RgbImage* image = decodeJpegFile((std::string("data/") + name + ".jpg").c_str());
+      {TEX_SPIRAL, DATA_SPIRAL},         {TEX_FIGURE, DATA_FIGURE},   {TEX_FIGURE_MASK, DATA_FIGURE_MASK},
+      {TEX_METAL, DATA_METAL},           {TEX_STAR, DATA_STAR},       {TEX_SIDE_A, DATA_SIDE_A},
+      {TEX_SIDE_B, DATA_SIDE_B},         {TEX_SIDE_C, DATA_SIDE_C},   {TEX_SIDE_D, DATA_SIDE_D},
+      {TEX_SPECIAL_A, DATA_SPECIAL_A},   {TEX_SPECIAL_B, DATA_SPECIAL_B}, {TEX_SPECIAL_C, DATA_SPECIAL_C},
+      {TEX_BUBBLE, DATA_BUBBLE},         {TEX_BUBBLE_MASK, DATA_BUBBLE_MASK}};
+  for (const auto& [slot, path] : pictures) {
+    SCOPED_TRACE(path);
+    RgbImage* image = decodeJpegFile(path);
     ASSERT_NE(image, nullptr);
     int w = 0, h = 0;
     const auto texels = readTexture(textures[slot], 0, &w, &h);

@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/mp3_decoder.h"
+#include "platform/show_files.h"
 #include "tests/support/pulse_sink.h"
 #include "timing/music.h"
 
@@ -21,7 +22,7 @@ constexpr size_t PLAY_SECONDS = 20;
 TEST(AudioServerTest, TheShowsMusicReachesAPulseAudioSinkWholeAndInOrder) {
   std::vector<int16_t> music;
   std::string why;
-  ASSERT_TRUE(platform::decodeMp3File("data/diskolumi2.mp3", RATE, &music, &why)) << why;
+  ASSERT_TRUE(platform::decodeMp3File(DATA_MUSIC, RATE, &music, &why)) << why;
   const size_t musicStart = firstLoudFrame(music), compared = 2 * RATE * PLAY_SECONDS;
   ASSERT_GT(music.size(), 2 * musicStart + compared);
 

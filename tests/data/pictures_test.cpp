@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/show_files.h"
 #include "tests/assets/test_pictures.h"
 
 namespace {
@@ -23,9 +23,9 @@ struct Picture : LibraryPicture {
   double luma(int x, int y) const { return 0.299 * at(x, y)[0] + 0.587 * at(x, y)[1] + 0.114 * at(x, y)[2]; }
 };
 
-Picture load(const std::string& name) {
-  Picture out{decodeWithLibrary("data/" + name)};
-  EXPECT_EQ(out.components, 3) << name;
+Picture load(const std::string& path) {
+  Picture out{decodeWithLibrary(path)};
+  EXPECT_EQ(out.components, 3) << path;
   return out.components == 3 ? out : Picture{};
 }
 
@@ -48,11 +48,10 @@ constexpr int NOISE = 40;
 
 // The textures are built from square pictures with power-of-two sides.
 TEST(Pictures, EveryPictureIsASquareBaselineJpegWithSomethingDrawn) {
-  for (const auto& entry : std::filesystem::directory_iterator("data")) {
-    if (entry.path().extension() != ".jpg") continue;
-    const std::string name = entry.path().filename().string();
-    SCOPED_TRACE(name);
-    const Picture p = load(name);
+  for (const char* path : DATA_FILES) {
+    if (path == std::string(DATA_MUSIC)) continue;
+    SCOPED_TRACE(path);
+    const Picture p = load(path);
     EXPECT_TRUE(p.width == 256 || p.width == 512) << p.width;
     EXPECT_EQ(p.height, p.width);
     EXPECT_FALSE(p.progressive);
@@ -66,7 +65,7 @@ TEST(Pictures, EveryPictureIsASquareBaselineJpegWithSomethingDrawn) {
 // away shows as a seam, so the picture must be dark where the mask is white, and brightness plus
 // mask must stay within full scale along the grey edge, give or take JPEG noise.
 TEST(Pictures, PicturesAndTheirMasksLineUp) {
-  for (const auto& [name, maskName] : {std::pair{"kasvot.jpg", "maski.jpg"}, {"kupla.jpg", "kupla_maski.jpg"}}) {
+  for (const auto& [name, maskName] : {std::pair{DATA_FIGURE, DATA_FIGURE_MASK}, {DATA_BUBBLE, DATA_BUBBLE_MASK}}) {
     SCOPED_TRACE(name);
     const Picture p = load(name), mask = load(maskName);
     ASSERT_EQ(p.pixels.size(), mask.pixels.size());
@@ -85,7 +84,7 @@ TEST(Pictures, PicturesAndTheirMasksLineUp) {
 // f from the bottom on screen. The text line (baseline 70 % up, letters about a tenth of the height)
 // must sit on white bubble; nothing lies above the body, and below it only the tail, on the right.
 TEST(Pictures, BubbleReadsRightWayUpAroundTheTextLine) {
-  const Picture bubble = load("kupla.jpg"), mask = load("kupla_maski.jpg");
+  const Picture bubble = load(DATA_BUBBLE), mask = load(DATA_BUBBLE_MASK);
   const auto outside = [&](int x, int y) { return mask.darkest(x, y) > 215; };
   EXPECT_EQ(meanOf(bubble, 0.12, 0.66, 0.88, 0.82,
                    [&](int x, int y) { return bubble.darkest(x, y) > 200 && mask.brightest(x, y) < 40; }),
@@ -98,7 +97,7 @@ TEST(Pictures, BubbleReadsRightWayUpAroundTheTextLine) {
 // GL's sphere map takes upward reflections from the bottom rows, so the sky is stored there; nine
 // half-strength copies make the background, so on average it must stay dim.
 TEST(Pictures, MetalHasItsSkyInTheBottomRowsAndStaysDim) {
-  const Picture metal = load("metalli.jpg");
+  const Picture metal = load(DATA_METAL);
   const auto luma = [&](int x, int y) { return metal.luma(x, y); };
   EXPECT_GT(meanOf(metal, 0.3, 0.75, 0.7, 0.9, [&](int x, int y) { return metal.at(x, y)[2]; }),
             1.2 * meanOf(metal, 0.3, 0.75, 0.7, 0.9, [&](int x, int y) { return metal.at(x, y)[0]; }));
@@ -108,8 +107,8 @@ TEST(Pictures, MetalHasItsSkyInTheBottomRowsAndStaysDim) {
 
 // Added at a fraction of full strength, a badge must be bright to read, and no two may look alike.
 TEST(Pictures, BadgesAreBrightAndEachDifferent) {
-  const std::vector<const char*> names = {"mutsis.jpg", "tarrat.jpg", "kaiku.jpg", "scene.jpg",
-                                          "vekkuli.jpg", "suck.jpg",  "kurwa.jpg"};
+  const std::vector<const char*> names = {DATA_SIDE_A,    DATA_SIDE_B,    DATA_SIDE_C,   DATA_SIDE_D,
+                                          DATA_SPECIAL_A, DATA_SPECIAL_B, DATA_SPECIAL_C};
   std::vector<Picture> badges;
   for (const char* name : names) badges.push_back(load(name));
   for (size_t i = 0; i < badges.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/mp3_decoder.h"
+#include "platform/show_files.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ struct Music {
 const Music& music() {
   static const Music decoded = [] {
     Music m;
-    platform::decodeMp3File("data/diskolumi2.mp3", int(RATE), &m.samples, &m.error);
+    platform::decodeMp3File(DATA_MUSIC, int(RATE), &m.samples, &m.error);
     return m;
   }();
   return decoded;

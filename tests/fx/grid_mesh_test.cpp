@@ -19,7 +19,7 @@ std::vector<T> first(const T* p, int n) { return {p, p + n}; }
 
 TEST(GridMeshBuild, PositionsTextureCoordinatesAndStrips) {
   static GridMesh mesh, single;  // never freed, like the show's
-  mesh.build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
+  buildSurfaceMesh(&mesh);  // 48 x 32 quads from (-1.3, -1), 2.67 by 2
   EXPECT_EQ(first(mesh.vertices, 3), (std::vector<float>{-1.3f, -1.0f, 0}));
   EXPECT_EQ(first(mesh.vertices + 3 * 1568, 3), (std::vector<float>{-1.3f, 1.0f, 0}));
   // The parameters arrive as floats: 2.67f - 1.3f is a float step away from 1.37f.

@@ -13,7 +13,7 @@ class RipplingSurfaceTest : public GlTest {
  protected:
   void SetUp() override {
     GlTest::SetUp();
-    if (!surfaceMesh) (surfaceMesh = new GridMesh)->build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
+    if (!surfaceMesh) buildSurfaceMesh(surfaceMesh = new GridMesh);
   }
   // Positions, then normals, after drawing the surface at show time t.
   static std::vector<float> surfaceAt(float t) {

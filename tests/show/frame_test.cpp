@@ -26,7 +26,7 @@ TEST(FrameFades, MeetTheirPlateausWithoutJumps) {
 using FrameTest = ShowGlTest;
 
 TEST_F(FrameTest, ScheduleRunsOnLastFramesTimeAndTheEndTestReadsTheClock) {
-  if (!surfaceMesh) (surfaceMesh = new GridMesh)->build(-1.3f, -1.0f, 2.67f, 2.0f, 48, 32, 1);
+  if (!surfaceMesh) buildSurfaceMesh(surfaceMesh = new GridMesh);
   platform::useSimulatedClock(true, 0);
   showClock.start();
   // The first frame inside message 0's hold still schedules with the previous frame's time.

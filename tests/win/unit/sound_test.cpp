@@ -5,13 +5,14 @@
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "platform/show_files.h"
 #include "platform/sound.h"
 
 namespace {
 
 TEST(WindowsSound, PositionFollowsThePlayedMusicSmoothlyNeverAheadAndSeeks) {
   if (!platform::soundInit(44100)) GTEST_SKIP() << "no audio device here";
-  platform::SoundStream* stream = platform::soundStreamOpen("data/diskolumi2.mp3");
+  platform::SoundStream* stream = platform::soundStreamOpen(DATA_MUSIC);
   const uint64_t start = platform::monotonicMicros();
   ASSERT_TRUE(platform::soundStreamPlay(stream));
   ASSERT_TRUE(platform::soundStreamSetTime(stream, 0));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/show_files.h"
 #include "tests/win/wine/wine_session.h"
 
 namespace {
@@ -115,14 +116,14 @@ TEST_F(ShowUnderWine, AMissingPictureEndsWithStatusOneAndALineNamingIt) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(fs::path(windowsBuildDir()) / "data", dir / "data");
-  fs::remove(dir / "data" / "metalli.jpg");
+  fs::remove(dir / DATA_METAL);
   wine_ = std::make_unique<WineSession>("640x480x24");
   ASSERT_TRUE(wine_->ok());
   wine_->start(windowsBuildDir() + "/kaikuranta.exe", {}, dir.string());
   EXPECT_EQ(wine_->ended(60), 1) << output();
   // After the silent-sound line: exactly one line, naming the picture.
   const std::string said = output();
-  const size_t line = said.find("kaikuranta: cannot open data/metalli.jpg");
+  const size_t line = said.find(std::string("kaikuranta: cannot open ") + DATA_METAL);
   EXPECT_NE(line, std::string::npos) << said;
   if (line != std::string::npos) {
     EXPECT_EQ(said.find('\n', line), said.size() - 1) << said;

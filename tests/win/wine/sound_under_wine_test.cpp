@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mp3_decoder.h"
+#include "platform/show_files.h"
 #include "tests/support/pulse_sink.h"
 #include "tests/win/wine/wine_session.h"
 
@@ -39,7 +40,7 @@ std::vector<int16_t> withoutDropouts(const std::vector<int16_t>& stereo, double*
 TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
   std::vector<int16_t> music;
   std::string why;
-  ASSERT_TRUE(platform::decodeMp3File((windowsBuildDir() + "/data/diskolumi2.mp3").c_str(), RATE, &music, &why)) << why;
+  ASSERT_TRUE(platform::decodeMp3File((windowsBuildDir() + "/" + DATA_MUSIC).c_str(), RATE, &music, &why)) << why;
 
   PulseSink sound;
   ASSERT_TRUE(sound.ok()) << sound.log();
