@@ -11,6 +11,7 @@
 #include "fx/quads.h"
 #include "platform/clock.h"
 #include "platform/report.h"
+#include "platform/startup_memory.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
 
@@ -47,6 +48,7 @@ void startPacing(int refreshHz, bool swapIntervalAccepted) {
 
 int runShow() {
   platform::catchEndRequests();
+  platform::prepareStartupMemory();
   if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, fullscreen)) return 0;
   initShow();
   startPacing(platform::displayRefreshRate(), swapIntervalAccepted);

@@ -30,6 +30,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/report.h"
+#include "platform/startup_memory.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
 #include "timing/demo_clock.h"
@@ -343,6 +344,7 @@ int startupChild(uint64_t launchedMicros, bool windowed) {
   const auto since = [&] { return double(platform::monotonicMicros() - launchedMicros) / 1000.0; };
   const double inMain = since();
   platform::catchEndRequests();
+  platform::prepareStartupMemory();
   if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, windowed ? false : fullscreen)) return 1;
   const double windowOpen = since();
   initShow();
