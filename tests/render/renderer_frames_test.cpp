@@ -72,7 +72,7 @@ TEST(RendererFrames, TheReplayedShowEndsByItselfAfter154AndAHalfSeconds) {
   Frame last, none;
   EXPECT_TRUE(renderer().runTo(renderer().passAt(154.4), false, &last));
   EXPECT_FALSE(renderer().ended());
-  EXPECT_FALSE(renderer().runTo(renderer().passAt(154.6), false, &none));
+  EXPECT_FALSE(renderer().runTo(renderer().passAt(154.6), true, &none));
   EXPECT_TRUE(renderer().ended());
 }
 
