@@ -1,10 +1,8 @@
 #include "assets/textures.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <string>
 
 #include "assets/jpeg_loader.h"
@@ -76,20 +74,12 @@ TEST_F(LoadTexturesTest, EveryMipmapLevelHasTheUtilityLibrarysTexels) {
   }
 }
 
-#ifndef _WIN32  // POSIX folders and error texts
+#ifndef _WIN32  // POSIX error texts
 TEST(LoadTextureDeathTest, AnUnusablePictureEndsTheProcessWithOneLineNamingIt) {
-  TempFile png("png.jpg"), folder("folder.jpg");
-  std::ofstream(png.path) << "\x89PNG\r\n\x1a\n";
-  ASSERT_EQ(mkdir(folder.path.c_str(), 0700), 0);
-  const std::pair<std::string, const char*> cases[] = {
-      {"data/no-such-picture.jpg", "^kaikuranta: cannot open data/no-such-picture\\.jpg: No such file or directory\n$"},
-      {png.path, "^kaikuranta: /[^\n]*png\\.jpg: Not a JPEG file: starts with 0x89 0x50\n$"},
-      {folder.path, "^kaikuranta: /[^\n]*folder\\.jpg: is a folder, not a picture file\n$"}};
-  for (const auto& [path, line] : cases) {
-    GLuint table[1] = {0};
-    EXPECT_EXIT(loadTexture(table, path.c_str(), 0), testing::ExitedWithCode(1), line);
-  }
-  rmdir(folder.path.c_str());
+  // Why a file is refused is the loader's own tests' business; here, that the show ends on it.
+  GLuint table[1] = {0};
+  EXPECT_EXIT(loadTexture(table, "data/no-such-picture.jpg", 0), testing::ExitedWithCode(1),
+              "^kaikuranta: cannot open data/no-such-picture\\.jpg: No such file or directory\n$");
 }
 #endif
 
