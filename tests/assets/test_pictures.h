@@ -57,7 +57,6 @@ struct TempFile {
 // cannot be opened. A corrupt file makes the library end the process, which fails the test.
 struct LibraryPicture {
   int width = 0, height = 0, components = 0;
-  bool progressive = false;
   std::vector<uint8_t> pixels;
 };
 inline LibraryPicture decodeWithLibrary(const std::string& path) {
@@ -70,7 +69,6 @@ inline LibraryPicture decodeWithLibrary(const std::string& path) {
   jpeg_create_decompress(&info);
   jpeg_stdio_src(&info, file);
   jpeg_read_header(&info, TRUE);
-  out.progressive = jpeg_has_multiple_scans(&info);
   jpeg_start_decompress(&info);
   out.width = int(info.output_width), out.height = int(info.output_height), out.components = info.output_components;
   const size_t stride = size_t(out.width) * size_t(out.components);

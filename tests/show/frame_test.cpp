@@ -1,11 +1,8 @@
 #include "show/frame.h"
 
-#include <cmath>
+#include <gtest/gtest.h>
 
-#include "fx/grid_mesh.h"
-#include "platform/clock.h"
-#include "tests/show/show_gl_test.h"
-#include "timing/demo_clock.h"
+#include <cmath>
 
 namespace {
 
@@ -21,29 +18,6 @@ TEST(FrameFades, MeetTheirPlateausWithoutJumps) {
   // No jumps anywhere: neither fade moves faster than a sixth per second.
   for (double t = 0.0; t < 155.0; t += 0.01)
     EXPECT_LT(std::abs(glowAlpha(t + 0.01) - glowAlpha(t)) + std::abs(starFade(t + 0.01) - starFade(t)), 0.003) << t;
-}
-
-using FrameTest = ShowGlTest;
-
-TEST_F(FrameTest, ScheduleRunsOnLastFramesTimeAndTheEndTestReadsTheClock) {
-  if (!surfaceMesh) buildSurfaceMesh(surfaceMesh = new GridMesh);
-  platform::useSimulatedClock(true, 0);
-  showClock.start();
-  // The first frame inside message 0's hold still schedules with the previous frame's time.
-  sceneTime = 5.0f;
-  platform::setSimulatedTime(20000);
-  EXPECT_TRUE(drawFrame());
-  EXPECT_EQ(currentMessage, nullptr);
-  EXPECT_TRUE(drawFrame());
-  EXPECT_EQ(currentMessage, messages[0]);
-
-  // Past 154.5 s the frame stops before taking a new sceneTime.
-  platform::setSimulatedTime(154499);
-  EXPECT_TRUE(drawFrame());
-  platform::setSimulatedTime(154500);
-  EXPECT_FALSE(drawFrame());
-  EXPECT_FLOAT_EQ(sceneTime, 154.499f);
-  platform::useSimulatedClock(false);
 }
 
 }  // namespace

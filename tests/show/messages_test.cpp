@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/show/show_gl_test.h"
+#include "assets/textures.h"
+#include "tests/support/gl_fixture.h"
+#include "timing/demo_clock.h"
 
 namespace {
 
@@ -16,25 +18,26 @@ TEST(MessageTexts, ArePrintableAndHoldNoFormatDirective) {
   }
 }
 
-class MessagesTest : public ShowGlTest {
+class MessagesTest : public GlTest {
  protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    showProjection();
+    currentMessage = nullptr;
+  }
+  void TearDown() override {
+    glDeleteTextures(1, &textures[TEX_CARD_RT]);
+    textures[TEX_CARD_RT] = 0;
+  }
   // Runs the schedule as a frame does; true when it rendered the card over a marker colour.
   bool scheduleAt(float t) {
-    fill(TEX_CARD_RT, {1, 1, 1}, 256);
+    glDeleteTextures(1, &textures[TEX_CARD_RT]);
+    textures[TEX_CARD_RT] = makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 3, 1));
     sceneTime = t;
     resetMessageState();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
     runMessageSchedule();
     return readTexture(textures[TEX_CARD_RT], 0, nullptr, nullptr)[0] != 1;
-  }
-  // Text (dark) pixels of the card in columns [x0, x1) of the text band (baseline at row 179).
-  static int textIn(int x0, int x1, int y0 = 170, int y1 = 215) {
-    const auto card = readTexture(textures[TEX_CARD_RT], 0, nullptr, nullptr);
-    int dark = 0;
-    for (int y = y0; y < y1; ++y) {
-      for (int x = x0; x < x1; ++x) dark += card[(size_t(y) * 256 + size_t(x)) * 4] < 60;
-    }
-    return dark;
   }
 };
 
@@ -58,52 +61,6 @@ TEST_F(MessagesTest, ScheduleOpensHoldsClosesAndPausesEachMessageInItsPlace) {
     // The last second: no card, the bubble shut, and the rows after it not tried.
     EXPECT_TRUE(!scheduleAt(r.end - 0.5f) && messageFade == 0.0f && bubbleUpper == r.upper) << r.end - 0.5f;
   }
-}
-
-TEST_F(MessagesTest, CardShowsTheBubbleWithTheTextScrollingThroughIt) {
-  // At the end of the fade-in the text starts at the card's centre; around it only the bubble.
-  scheduleAt(16.0f);
-  EXPECT_EQ(textIn(0, 124), 0);
-  EXPECT_GT(textIn(128, 256), 200);
-  EXPECT_EQ(textIn(0, 256, 0, 160) + textIn(0, 256, 220, 256), 0);
-  const auto card = readTexture(textures[TEX_CARD_RT], 0, nullptr, nullptr);
-  EXPECT_TRUE(near({card[0], card[1], card[2]}, SLOT_COLOURS[TEX_BUBBLE]));
-  scheduleAt(14.5f);  // still right of the card
-  EXPECT_EQ(textIn(0, 256, 0, 256), 0);
-  scheduleAt(150.75f);  // 0.75 s into the hold: 112.5 px left of the centre
-  EXPECT_EQ(textIn(0, 12), 0);
-  EXPECT_GT(textIn(16, 60), 100);
-}
-
-TEST_F(MessagesTest, BubbleStandsUprightAtItsCentresSizedByTheFadeAndCutByItsMask) {
-  std::vector<uint8_t> card;  // texture row 0, the card's bottom as rendered, green; the top red
-  for (int i = 0; i < 32; ++i) card.insert(card.end(), {uint8_t(i < 16 ? 0 : 200), uint8_t(i < 16 ? 200 : 0), 0});
-  fill(TEX_CARD_RT, 2, 16, card);
-  const Rgb RED = {200, 0, 0}, GREEN = {0, 200, 0};
-  for (auto [y, centre] : {std::pair{0.3f, 312}, {-0.5f, 120}}) {
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawBubble(-0.5f, y, -1.0f);
-    for (int dy : {40, 100}) {  // upright: the card's top above the centre
-      EXPECT_TRUE(near(rgb(200, centre + dy), RED) && near(rgb(200, centre - dy), GREEN)) << centre;
-    }
-    EXPECT_EQ(lit(0, 0, 640, 480), lit(0, std::max(0, centre - 160), 420, 320));
-  }
-  // Height follows the fade: 240 rows at rest, and the wobble stretches it by up to a fifth.
-  auto height = [](float scaleY) {
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawBubble(-0.5f, 0.3f, scaleY);
-    return lit(200, 0, 1, 480);
-  };
-  const int full = height(-1.0f);
-  EXPECT_NEAR(full, 245, 50);
-  EXPECT_NEAR(double(height(-0.5f)) / full, 0.5, 0.03);
-
-  // A black mask cuts the scene out where the card is added; the rest of the scene stays.
-  fill(TEX_BUBBLE_MASK, {0, 0, 0});
-  clearTo({100, 100, 100});
-  drawBubble(-0.5f, 0.3f, -1.0f);
-  EXPECT_TRUE(near(rgb(200, 352), RED));
-  EXPECT_TRUE(near(rgb(600, 312), {100, 100, 100}, 0));
 }
 
 }  // namespace

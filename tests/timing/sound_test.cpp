@@ -130,19 +130,6 @@ TEST_F(SoundTest, MissingOrBrokenMusicOrNoDevicePlaysSilentOnTheClock) {
   std::remove(path.c_str());
 }
 
-TEST_F(SoundTest, ASimulatedClockDrivesThePositionWithoutADevice) {
-  platform::useSimulatedClock(true, 5000);
-  EXPECT_FALSE(platform::soundInit(44100));
-  const std::string path = makeMp3(1.0);
-  SoundStream* s = platform::soundStreamOpen(path.c_str());
-  platform::soundStreamPlay(s);
-  platform::soundStreamSetTime(s, 0);
-  platform::setSimulatedTime(5000 + 1234);
-  EXPECT_EQ(platform::soundStreamGetTime(s), 1234);
-  platform::useSimulatedClock(false);
-  std::remove(path.c_str());
-}
-
 TEST_F(SoundTest, AStalledDeviceHandsThePositionToTheClockUntilItTakesSamplesAgain) {
   const std::string path = makeMp3(4.0);
   ASSERT_TRUE(platform::soundInit(44100));

@@ -20,7 +20,6 @@ set(kk_win_test_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/assets/textures_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/quads_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/feedback_blur_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/fx/rippling_surface_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/frame_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/messages_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/sprites_test.cpp
