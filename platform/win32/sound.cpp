@@ -60,8 +60,8 @@ volatile LONG feederStop = 0;
 int nextHeader = 0;
 int outputRate = 44100;
 bool outputTried = false;
-// A device that counts in a unit that says nothing about time: nothing more is written to it,
-// and the stream playing on it goes on with the clock.
+// A device that refused a buffer or counts in a unit that says nothing about time: nothing more
+// is written to it, and the stream playing on it goes on with the clock.
 bool deviceFailed = false;
 SoundStream* current = nullptr;  // the one stream on channel 0
 // Streams live until the process ends: the feeding thread may still read one at exit.
@@ -103,7 +103,11 @@ void feedLocked() {
     // being decoded waits for the next round; the device's count waits with it.
     if (!s->music.copyFrames(s->nextFrame, SOUND_BUFFER_FRAMES, bufferData[nextHeader].data())) break;
     header.dwFlags &= ~DWORD(WHDR_DONE);
-    if (waveOutWrite(device, &header, sizeof header) != MMSYSERR_NOERROR) break;
+    const MMRESULT result = waveOutWrite(device, &header, sizeof header);
+    if (result != MMSYSERR_NOERROR) {
+      failLocked("the audio device refused the music (" + deviceError(result) + ")");
+      break;
+    }
     s->nextFrame += SOUND_BUFFER_FRAMES;
     nextHeader = (nextHeader + 1) % SOUND_BUFFER_COUNT;
   }
@@ -199,6 +203,17 @@ bool soundInit(int mixRate) {
   feederStop = 0;
   deviceFailed = false;
   feeder = CreateThread(nullptr, 0, feedLoop, nullptr, 0, nullptr);
+  if (!feeder) {
+    // Nothing is queued yet: the device can go, and every stream follows the clock.
+    report("cannot start the thread that feeds the audio device (error %lu); the show plays silent",
+           static_cast<unsigned long>(GetLastError()));
+    for (WAVEHDR& header : headers) waveOutUnprepareHeader(device, &header, sizeof header);
+    waveOutClose(device);
+    device = nullptr;
+    CloseHandle(bufferDone);
+    bufferDone = nullptr;
+    return false;
+  }
   return true;
 }
 
@@ -211,6 +226,7 @@ SoundStream* soundStreamOpen(const char* path) {
                           ? s->music.start(path, outputRate, int64_t(SOUND_BUFFER_COUNT) * SOUND_BUFFER_FRAMES, &why)
                           : Mp3Decoder().open(path, outputRate, &why);
   if (!opened) report("%s; the show plays silent", why.c_str());
+  Guard guard;
   if (device == nullptr || deviceFailed || !opened) s->position.goSilent(clocksNow());
   return s;
 }
