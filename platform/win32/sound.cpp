@@ -45,13 +45,14 @@ constexpr int SOUND_BUFFER_COUNT = 20;
 // with the clock by at most one.
 constexpr int64_t SOUND_COUNT_STEP_MICROS = 10000;
 
-// Never destroyed: the feeding thread may hold it while the process exits.
+// The lock, the headers and the samples have no destructor: the device, which the show never
+// closes, and the feeding thread may still use them while the process exits.
 struct SoundLock {
   SoundLock() { InitializeCriticalSection(&section); }
   CRITICAL_SECTION section;
 } lock;                          // guards the device, the headers, the streams' device fields
 WAVEHDR headers[SOUND_BUFFER_COUNT];
-std::vector<int16_t> bufferData[SOUND_BUFFER_COUNT];
+int16_t bufferData[SOUND_BUFFER_COUNT][SOUND_BUFFER_FRAMES * SOUND_CHANNELS];
 
 HWAVEOUT device = nullptr;
 HANDLE bufferDone = nullptr;     // signalled by the device whenever a buffer comes back
@@ -101,7 +102,7 @@ void feedLocked() {
     WAVEHDR& header = headers[nextHeader];
     // Past the end the music is silence, but time goes on. A buffer whose frames are still
     // being decoded waits for the next round; the device's count waits with it.
-    if (!s->music.copyFrames(s->nextFrame, SOUND_BUFFER_FRAMES, bufferData[nextHeader].data())) break;
+    if (!s->music.copyFrames(s->nextFrame, SOUND_BUFFER_FRAMES, bufferData[nextHeader])) break;
     header.dwFlags &= ~DWORD(WHDR_DONE);
     const MMRESULT result = waveOutWrite(device, &header, sizeof header);
     if (result != MMSYSERR_NOERROR) {
@@ -193,10 +194,9 @@ bool soundInit(int mixRate) {
     return false;
   }
   for (int i = 0; i < SOUND_BUFFER_COUNT; ++i) {
-    bufferData[i].assign(size_t(SOUND_BUFFER_FRAMES) * SOUND_CHANNELS, 0);
     headers[i] = WAVEHDR{};
-    headers[i].lpData = reinterpret_cast<LPSTR>(bufferData[i].data());
-    headers[i].dwBufferLength = DWORD(bufferData[i].size() * sizeof(int16_t));
+    headers[i].lpData = reinterpret_cast<LPSTR>(bufferData[i]);
+    headers[i].dwBufferLength = DWORD(sizeof bufferData[i]);
     waveOutPrepareHeader(device, &headers[i], sizeof headers[i]);
   }
   nextHeader = 0;
