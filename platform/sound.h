@@ -1,10 +1,7 @@
 #pragma once
-// The music player: an MP3 stream decoded whole by mp3_decoder.h (gapless, so sample 0 of the
-// music is position 0) and played through SDL's audio output at 44100 Hz. Five operations, the
-// ones the show's start-up and clock need. When the clock is simulated (platform/clock.h) no
-// device is opened and the position simply follows the clock from the moment of playback.
-// All five are called from the program's thread; the audio callback runs on SDL's own thread and
-// shares only the stream's internal, lock-protected counters.
+// The music player: the MP3 decoded on a thread of its own while it plays (decoded_music.h),
+// played at 44100 Hz through the system's output (SDL on Linux, waveOut on Windows), its position
+// kept by the rules of sound_position.h. Called from the program's thread only.
 #include <cstdint>
 
 namespace platform {
@@ -12,7 +9,8 @@ namespace platform {
 struct SoundStream;  // opaque; lives until the process ends
 
 // Starts the output at `mixRate` Hz. False when no audio device could be opened (the show then
-// plays silent: streams still report a position that advances with the millisecond clock).
+// plays silent: streams still report a position that advances with the millisecond clock). A
+// simulated clock (platform/clock.h) opens no device: positions follow it.
 bool soundInit(int mixRate);
 
 // Opens the MP3 at `path`, at any MPEG rate, converted to the output's. Never null: a file that is
@@ -27,10 +25,12 @@ bool soundStreamPlay(SoundStream* stream);
 bool soundStreamSetTime(SoundStream* stream, int ms);
 
 // The position being heard now, in milliseconds from the start of the stream: monotonic between
-// seeks, smooth between audio callbacks, never ahead of the audio by more than a few ms. Past the
-// end of a short stream it goes on advancing in silence. When the device takes no samples for
-// 200 ms (unplugged, hung) it goes on with the millisecond clock from where it stood, after one
-// line on standard error, and the music skips to it once the device takes samples again.
+// seeks, smooth between the device's reports, never ahead of the audio by more than a few ms.
+// Past the end of a short stream it goes on advancing in silence. When the device takes no
+// samples for 200 ms (unplugged, hung) it goes on with the millisecond clock from where it stood,
+// after one line on standard error, and the music skips to it once the device takes samples
+// again. A device that refuses the music or counts its position in a unit that says nothing about
+// time is given up after one line: the position goes on with the millisecond clock.
 int soundStreamGetTime(SoundStream* stream);
 
 // Closes the output (tests only; the show never closes it).

@@ -12,31 +12,18 @@
 #include "platform/clock.h"
 #include "platform/decoded_music.h"
 #include "platform/report.h"
+#include "platform/sound_position.h"
 
 namespace platform {
 
 struct SoundStream {
   std::mutex lock;
-  DecodedMusic music;            // interleaved stereo at the output rate, frame 0 = 0 ms
-  bool clockDriven = true;       // no sound heard: the position follows the millisecond clock
-
-  // Clock-driven position: positionMs at the moment clockBaseMs, advancing while playing.
+  DecodedMusic music;       // interleaved stereo at the output rate, frame 0 = 0 ms
+  SoundPosition position;   // the position rules, fed by the audio callback
+  int64_t nextFrame = 0;    // next frame the callback hands out (runs on past the end)
   bool playing = false;
-  uint32_t clockBaseMs = 0;
-  int64_t clockBasePositionMs = 0;
 
-  // Device-driven position, written by the audio callback.
-  int64_t nextFrame = 0;          // next frame the callback hands out (runs on past the end)
-  int64_t framesAfterCallback = 0;
-  uint64_t callbackMicros = 0;    // the last callback, or the play or seek waiting for one
-  bool callbackSeen = false;
-  int64_t lastReportedMs = 0;     // keeps the reading monotonic between seeks
-
-  // A device that stopped taking samples: the position runs on the monotonic clock from
-  // stallPositionMs at stallMicros, and the next callback moves the music to it.
-  bool stalled = false;
-  int64_t stallPositionMs = 0;
-  uint64_t stallMicros = 0;
+  SoundStream(int rate, int64_t bufferMicros) : position(rate, bufferMicros) {}
 };
 
 namespace {
@@ -45,9 +32,6 @@ constexpr int SOUND_CHANNELS = 2;
 // 93 ms a buffer. Through PulseAudio on a busy two-core machine, 1024 and 2048 frames ran dry
 // several times a minute and 4096 not at all; the position counts the buffer's delay.
 constexpr int SOUND_BUFFER_FRAMES = 4096;
-// No callback for this long while playing: the device has stopped taking samples. More than two
-// buffers, and past the longest hiccup seen on a loaded machine (180 ms).
-constexpr uint64_t SOUND_STALL_MICROS = 200000;
 
 SDL_AudioDeviceID device = 0;
 int outputRate = 44100;
@@ -59,9 +43,7 @@ auto& allStreams = *new std::vector<std::unique_ptr<SoundStream>>;
 SoundStream* current = nullptr;                        // the one stream on channel 0
 auto& currentLock = *new std::mutex;
 
-int64_t stallPositionNow(const SoundStream& s, uint64_t nowMicros) {
-  return s.stallPositionMs + int64_t(nowMicros - s.stallMicros) / 1000;
-}
+SoundClocks clocksNow() { return {timeGetTime(), monotonicMicros()}; }
 
 void fillAudio(void*, Uint8* out, int len) {
   auto* dst = reinterpret_cast<int16_t*>(out);
@@ -78,12 +60,10 @@ void fillAudio(void*, Uint8* out, int len) {
     return;
   }
   const uint64_t now = monotonicMicros();
-  if (s->stalled) {
-    // Taking samples again: the music rejoins the position that went on with the clock, where
-    // that will be once this buffer is heard.
-    s->stalled = false;
-    s->nextFrame = stallPositionNow(*s, now) * outputRate / 1000 + bufferFrames;
-  }
+  int64_t frame = 0;
+  // Taking samples again after a stall: the music rejoins the position that went on with the
+  // clock, where that will be once this buffer is heard.
+  if (s->position.catchUp(now, &frame)) s->nextFrame = frame + bufferFrames;
   // Past the end the music is silence, but time goes on. Frames still being decoded are not
   // handed out: the device plays silence and the position waits for them, as for a hiccup.
   if (!s->music.copyFrames(s->nextFrame, frames, dst)) {
@@ -91,9 +71,8 @@ void fillAudio(void*, Uint8* out, int len) {
     return;
   }
   s->nextFrame += frames;
-  s->framesAfterCallback = s->nextFrame;
-  s->callbackMicros = now;
-  s->callbackSeen = true;
+  // The device plays the buffer before the one it was just handed.
+  s->position.deviceTook(s->nextFrame - 2 * int64_t(bufferFrames), now);
 }
 
 }  // namespace
@@ -127,14 +106,15 @@ bool soundInit(int mixRate) {
 }
 
 SoundStream* soundStreamOpen(const char* path) {
-  allStreams.push_back(std::make_unique<SoundStream>());
+  const int64_t bufferMicros = int64_t(bufferFrames) * 1000000 / outputRate;
+  allStreams.push_back(std::make_unique<SoundStream>(outputRate, bufferMicros));
   SoundStream* s = allStreams.back().get();
   std::string why;
   // Only a device needs the samples; without one the file is only checked.
   const bool opened = device != 0 ? s->music.start(path, outputRate, 2 * bufferFrames, &why)
                                   : Mp3Decoder().open(path, outputRate, &why);
   if (!opened) report("%s; the show plays silent", why.c_str());
-  s->clockDriven = device == 0 || !opened;
+  if (device == 0 || !opened) s->position.goSilent(clocksNow());
   return s;
 }
 
@@ -143,15 +123,10 @@ bool soundStreamPlay(SoundStream* s) {
   {
     std::lock_guard<std::mutex> guard(s->lock);
     s->playing = true;
-    s->clockBaseMs = timeGetTime();
-    s->clockBasePositionMs = 0;
     s->nextFrame = 0;
-    s->callbackMicros = monotonicMicros();
-    s->callbackSeen = false;
-    s->lastReportedMs = 0;
-    s->stalled = false;
+    s->position.play(clocksNow());
   }
-  if (!s->clockDriven) {
+  if (!s->position.silent()) {
     std::lock_guard<std::mutex> guard(currentLock);
     current = s;
   }
@@ -161,52 +136,15 @@ bool soundStreamPlay(SoundStream* s) {
 bool soundStreamSetTime(SoundStream* s, int ms) {
   if (!s) return false;
   std::lock_guard<std::mutex> guard(s->lock);
-  const int64_t pos = std::max(0, ms);
-  s->clockBaseMs = timeGetTime();
-  s->clockBasePositionMs = pos;
-  s->nextFrame = pos * outputRate / 1000;
-  s->callbackMicros = monotonicMicros();
-  s->callbackSeen = false;
-  s->lastReportedMs = pos;
-  s->stallPositionMs = pos;
-  s->stallMicros = s->callbackMicros;
+  s->nextFrame = int64_t(std::max(0, ms)) * outputRate / 1000;
+  s->position.seek(ms, clocksNow());
   return true;
 }
 
 int soundStreamGetTime(SoundStream* s) {
   if (!s) return 0;
   std::lock_guard<std::mutex> guard(s->lock);
-  if (!s->playing) return int(s->clockBasePositionMs);
-  int64_t ms;
-  const uint64_t now = monotonicMicros();
-  if (s->clockDriven) {
-    ms = s->clockBasePositionMs + int64_t(uint32_t(timeGetTime() - s->clockBaseMs));
-  } else if (s->stalled) {
-    ms = stallPositionNow(*s, now);
-  } else {
-    const int64_t sinceMicros = int64_t(now - s->callbackMicros);
-    if (!s->callbackSeen) {
-      ms = s->lastReportedMs;  // nothing handed to the device yet: nothing heard yet
-    } else {
-      // The device plays the buffer before the one it was just handed; between callbacks the
-      // heard position moves on with the clock, but never past what the device has.
-      const int64_t heardFrames = s->framesAfterCallback - 2 * int64_t(bufferFrames);
-      const int64_t maxMicros = int64_t(bufferFrames) * 1000000 / outputRate;
-      ms = (heardFrames * 1000000 / outputRate + std::min(sinceMicros, maxMicros)) / 1000;
-    }
-    if (sinceMicros > int64_t(SOUND_STALL_MICROS)) {
-      // Unplugged or hung: the show must not wait for it. The position goes on with the clock
-      // from where it stands, and the music joins it when the device takes samples again.
-      s->stalled = true;
-      s->stallPositionMs = std::max(ms, s->lastReportedMs);
-      s->stallMicros = now;
-      report("the audio device took no sound for %d ms; the show goes on with its own clock",
-                   int(sinceMicros / 1000));
-    }
-  }
-  ms = std::max(ms, s->lastReportedMs);
-  s->lastReportedMs = ms;
-  return int(std::min<int64_t>(ms, INT32_MAX));
+  return int(std::min<int64_t>(s->position.read(clocksNow()), INT32_MAX));
 }
 
 void soundShutdown() {

@@ -1,5 +1,6 @@
 #include "tests/support/pulse_sink.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +27,8 @@ PulseSink::~PulseSink() {
 }
 
 bool PulseSink::ok() const { return dir_ != "/tmp" && std::filesystem::exists(dir_ + "/native"); }
+
+void PulseSink::hold(bool on) { server_->signal(on ? SIGSTOP : SIGCONT); }
 
 void PulseSink::record() {
   recorder_ = std::make_unique<ChildProcess>(

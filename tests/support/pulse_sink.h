@@ -19,6 +19,10 @@ class PulseSink {
   std::string address() const { return "unix:" + dir_ + "/native"; }  // for PULSE_SERVER
   std::string log() const { return server_->output(); }              // what the server said
 
+  // Stops the server, as a sound card that hangs or is unplugged stops taking sound; and lets it
+  // go on.
+  void hold(bool on);
+
   void record();                  // from now on, until stopRecording()
   size_t recordedFrames() const;  // so far
   std::vector<int16_t> stopRecording();  // the frames recorded, interleaved

@@ -13,6 +13,7 @@ endforeach()
 set(kk_win_test_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/timing/demo_clock_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/timing/beat_timing_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/timing/sound_position_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/app/main_loop_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_pacer_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/assets/bitmap_font_test.cpp

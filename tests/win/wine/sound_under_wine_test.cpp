@@ -98,7 +98,8 @@ TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
   EXPECT_LT(slipFrames, long(RATE)) << "the server skipped " << 1000 * slipFrames / RATE << " ms";
 }
 
-// The Windows test program's check of the music position, on a device that really plays.
+// The Windows test program's check of the music position, on a device that really plays, and
+// twice takes no sound for 600 ms: a line each time, so the device took over again in between.
 TEST(SoundUnderWine, PositionFollowsTheDevice) {
   PulseSink sound;
   ASSERT_TRUE(sound.ok()) << sound.log();
@@ -106,8 +107,22 @@ TEST(SoundUnderWine, PositionFollowsTheDevice) {
   ASSERT_TRUE(wine.ok());
   wine.start(windowsBuildDir() + "/tests/win_unit_tests.exe", {"--gtest_filter=WindowsSound.*"}, windowsBuildDir(),
              {{"PULSE_SERVER", sound.address()}});
+  ASSERT_TRUE(within(60, [&] { return wine.output().find("playing") != std::string::npos; }))
+      << wine.output();
+  for (useconds_t playing : {500000, 300000}) {
+    usleep(playing);
+    sound.hold(true);
+    usleep(600000);
+    sound.hold(false);
+  }
   EXPECT_EQ(wine.ended(120), 0) << wine.output();
-  EXPECT_NE(wine.output().find("[  PASSED  ] 1 test"), std::string::npos) << wine.output();
+  const std::string said = wine.output();
+  EXPECT_NE(said.find("[  PASSED  ] 1 test"), std::string::npos) << said;
+  const size_t held = said.find("stood still: ");
+  if (held != std::string::npos) RecordProperty("longest_hold_ms", std::atoi(said.c_str() + held + 13));
+  size_t lines = 0;
+  for (size_t at = 0; (at = said.find("took no sound", at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 2u) << said;
 }
 
 }  // namespace
