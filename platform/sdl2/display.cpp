@@ -98,6 +98,8 @@ Window* windowById(uint32_t id) {
 
 }  // namespace
 
+void showFatalReportAtExit(const char*) {}
+
 void catchEndRequests() {
   static bool caught = false;
   if (caught) return;
