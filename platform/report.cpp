@@ -19,6 +19,8 @@ void setProgramName(const char* programName) { name = programName; }
 
 const char* programName() { return name; }
 
+const char* programVersion() { return KK_PROGRAM_VERSION; }
+
 namespace {
 
 // The fatal report's text; written once, by the thread that ends the program.

@@ -27,4 +27,7 @@ void reportFatal(const char* format, ...)
 // The text of the last fatal report, without the program's name; empty before one.
 const char* fatalReport();
 
+// The build's version number ("1.0.0").
+const char* programVersion();
+
 }  // namespace platform

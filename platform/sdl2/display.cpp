@@ -100,6 +100,11 @@ Window* windowById(uint32_t id) {
 
 void showFatalReportAtExit(const char*) {}
 
+void tellUser(const char* text, const char*) {
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
 void catchEndRequests() {
   static bool caught = false;
   if (caught) return;

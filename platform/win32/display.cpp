@@ -184,6 +184,18 @@ void showFatalReportAtExit(const char* caption) {
   installExitHandler();
 }
 
+void tellUser(const char* text, const char* caption) {
+  // A program with a window gets standard handles only where its starter handed them over: a
+  // console's redirection, a pipe, Wine's terminal.
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
 bool videoStart(std::string* why) {
   if (videoUp) return true;
   catchEndRequests();

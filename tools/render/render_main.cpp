@@ -37,7 +37,8 @@ const char* const kUsage =
     "                  digest of its pixels, and \"text\" when the bubble shows (else \"-\");\n"
     "                  first the digest of the message glyphs and the GL renderer\n"
     "  --video FILE    the whole show with its soundtrack, encoded by ffmpeg\n"
-    "  --help          this text\n";
+    "  --help          this text\n"
+    "  --version       the version\n";
 
 int fail(const std::string& message) {
   platform::report("%s", message.c_str());
@@ -119,6 +120,11 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      std::fputs("It reads the show's pictures and music from the first of these folders that holds them:\n", stdout);
+      for (const std::string& folder : platform::dataFolders()) std::printf("  %s\n", folder.c_str());
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("kaikuranta-render %s\n", platform::programVersion());
       return 0;
     } else if (arg == "--fps" && hasValue) {
       double v;
