@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <string>
 #include <thread>
 
 #include "app/frame_pacer.h"
@@ -10,6 +11,7 @@
 #include "app/window.h"
 #include "fx/quads.h"
 #include "platform/clock.h"
+#include "platform/data_folder.h"
 #include "platform/report.h"
 #include "platform/startup_memory.h"
 #include "show/frame.h"
@@ -48,6 +50,12 @@ void startPacing(int refreshHz, bool swapIntervalAccepted) {
 
 int runShow() {
   platform::catchEndRequests();
+  // Known before the window opens: without its data the display never changes mode.
+  std::string why;
+  if (!platform::findShowData(&why)) {
+    platform::reportFatal("%s", why.c_str());
+    return 1;
+  }
   platform::prepareStartupMemory();
   if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, fullscreen)) return 0;
   initShow();
@@ -64,11 +72,11 @@ void reportEscaped(const std::exception_ptr& escaped) {
   try {
     std::rethrow_exception(escaped);
   } catch (const std::bad_alloc&) {
-    platform::report("out of memory");
+    platform::reportFatal("out of memory");
   } catch (const std::exception& e) {
-    platform::report("%s", e.what());
+    platform::reportFatal("%s", e.what());
   } catch (...) {
-    platform::report("ended by an unexpected error");
+    platform::reportFatal("ended by an unexpected error");
   }
 }
 
@@ -79,7 +87,7 @@ void reportEscaped(const std::exception_ptr& escaped) {
   if (std::exception_ptr escaped = std::current_exception()) {
     reportEscaped(escaped);
   } else {
-    platform::report("ended by an unexpected error");
+    platform::reportFatal("ended by an unexpected error");
   }
   if (std::this_thread::get_id() == programThread) std::exit(1);
   std::_Exit(1);

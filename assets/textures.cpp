@@ -10,6 +10,7 @@
 
 #include "assets/jpeg_loader.h"
 #include "assets/mipmaps.h"
+#include "platform/data_folder.h"
 #include "platform/report.h"
 #include "platform/show_files.h"
 
@@ -81,7 +82,9 @@ bool loadTextures() {
   defineRenderTarget(TEX_SURFACE_RT, GL_RGB);
   defineRenderTarget(TEX_BLUR_RT, GL_RGB);
   defineRenderTarget(TEX_CARD_RT, GL_RGBA);
-  for (const Picture& picture : PICTURES) loadTexture(textures, picture.path, picture.slot);
+  for (const Picture& picture : PICTURES) {
+    loadTexture(textures, platform::dataPath(picture.path).c_str(), picture.slot);
+  }
   return true;
 }
 
@@ -90,8 +93,8 @@ void loadTexture(GLuint* table, const char* path, int slot) {
   RgbImage* image = decodeJpegFile(path, &failure);
   if (!image) {
     // The show cannot run without its pictures. std::exit still runs the exit handlers, so the
-    // desktop display mode comes back.
-    platform::report("%s", failure.c_str());
+    // desktop display mode comes back (and on Windows the message then appears in a box).
+    platform::reportFatal("%s", failure.c_str());
     std::exit(1);
   }
   glGenTextures(1, &table[slot]);

@@ -47,7 +47,7 @@ const std::set<std::string> SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.
 }  // namespace
 
 TEST(WindowsPackage, EachProgramImportsOnlySystemDllsAndCarriesIconManifestAndVersion) {
-  const fs::path zip = fs::path(windowsBuildDir()) / ".." / ("kaikuranta-" KK_VERSION "-windows-x86_64.zip");
+  const fs::path zip = fs::path(windowsBuildDir()) / ".." / ("kaikuranta-" KK_PROJECT_VERSION "-windows-x86_64.zip");
   ASSERT_TRUE(fs::exists(zip)) << zip;
   char pattern[] = "/tmp/kk_package_XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -93,7 +93,7 @@ TEST(WindowsPackage, EachProgramImportsOnlySystemDllsAndCarriesIconManifestAndVe
     EXPECT_NE(manifest.find("<dpiAware"), std::string::npos) << manifest;
     const std::string version = outputOf("wrestool -x --raw --type=16 --name=1 " + path);
     EXPECT_NE(version.find(utf16("Kaikuranta")), std::string::npos);
-    EXPECT_NE(version.find(utf16(KK_VERSION) + '\0'), std::string::npos) << "no version " KK_VERSION;
+    EXPECT_NE(version.find(utf16(KK_PROJECT_VERSION) + '\0'), std::string::npos) << "no version " KK_PROJECT_VERSION;
   }
   fs::remove_all(scratch);
 }
