@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <string>
 #include <thread>
 
 #include "app/frame_pacer.h"
@@ -10,6 +11,7 @@
 #include "app/window.h"
 #include "fx/quads.h"
 #include "platform/clock.h"
+#include "platform/data_folder.h"
 #include "platform/report.h"
 #include "platform/startup_memory.h"
 #include "show/frame.h"
@@ -48,6 +50,12 @@ void startPacing(int refreshHz, bool swapIntervalAccepted) {
 
 int runShow() {
   platform::catchEndRequests();
+  // Known before the window opens: without its data the display never changes mode.
+  std::string why;
+  if (!platform::findShowData(&why)) {
+    platform::report("%s", why.c_str());
+    return 1;
+  }
   platform::prepareStartupMemory();
   if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, fullscreen)) return 0;
   initShow();

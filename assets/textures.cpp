@@ -10,6 +10,7 @@
 
 #include "assets/jpeg_loader.h"
 #include "assets/mipmaps.h"
+#include "platform/data_folder.h"
 #include "platform/report.h"
 #include "platform/show_files.h"
 
@@ -81,7 +82,9 @@ bool loadTextures() {
   defineRenderTarget(TEX_SURFACE_RT, GL_RGB);
   defineRenderTarget(TEX_BLUR_RT, GL_RGB);
   defineRenderTarget(TEX_CARD_RT, GL_RGBA);
-  for (const Picture& picture : PICTURES) loadTexture(textures, picture.path, picture.slot);
+  for (const Picture& picture : PICTURES) {
+    loadTexture(textures, platform::dataPath(picture.path).c_str(), picture.slot);
+  }
   return true;
 }
 

@@ -1,16 +1,15 @@
 #include "tools/render/offline_renderer.h"
 
 #include "platform/gl.h"
-#include <sys/stat.h>
 
 #include "app/init_show.h"
 #include "app/window.h"
 #include "assets/bitmap_font.h"
 #include "fx/quads.h"
 #include "platform/clock.h"
+#include "platform/data_folder.h"
 #include "platform/glyphs.h"
 #include "platform/headless_gl.h"
-#include "platform/show_files.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
 
@@ -19,13 +18,7 @@ bool OfflineRenderer::start(int fps, std::string* error) {
     *error = "frames per second must be between 1 and 1000";
     return false;
   }
-  for (const char* path : DATA_FILES) {
-    struct stat st;
-    if (stat(path, &st) != 0) {
-      *error = std::string("missing data file ") + path + " (run from the folder that holds data/)";
-      return false;
-    }
-  }
+  if (!platform::findShowData(error)) return false;
   fps_ = fps;
   // The clock is replayed before anything reads it: the music then follows it too.
   platform::useSimulatedClock(true, 0);

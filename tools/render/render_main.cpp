@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "fx/quads.h"
+#include "platform/data_folder.h"
 #include "platform/report.h"
 #include "platform/show_files.h"
 #include "show/frame.h"
@@ -27,7 +28,7 @@ namespace {
 
 const char* const kUsage =
     "usage: kaikuranta-render [--fps N] [--at SECONDS ... (--out DIR | --digest)] [--video FILE]\n"
-    "Renders the show on a replayed clock, from the folder that holds data/.\n"
+    "Renders the show on a replayed clock.\n"
     "  --fps N         passes of the loop per second of show time (default 60)\n"
     "  --at SECONDS    write the frame drawn at that show time as DIR/NNNNNN.png, NNNNNN being\n"
     "                  the pass number; may be given more than once\n"
@@ -176,7 +177,7 @@ int main(int argc, char** argv) {
     const std::string command =
         "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(SCREEN_WIDTH) + "x" +
         std::to_string(SCREEN_HEIGHT) + " -r " + std::to_string(fps) +
-        " -i - -i " + DATA_MUSIC +
+        " -i - -i " + shellQuote(platform::dataPath(DATA_MUSIC)) +
         " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " +
         shellQuote(video);
     // An encoder that quits closes the pipe: writing on must fail, not end this program.
