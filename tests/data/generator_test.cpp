@@ -1,8 +1,11 @@
-// The generator writes the same bytes on every run, and the build's data/ is what it writes.
+// The generator writes the same bytes on every run, and the build's data/ and icons/ are what it
+// writes.
 #include "tests/support/build_paths.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,5 +37,57 @@ TEST(Generator, TwoRunsWriteIdenticalFiles) {
     EXPECT_TRUE(first == bytesOf("data" / name)) << "the build's data/ differs from a fresh run";
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(scratch / "first"), fs::directory_iterator()), 15);
+  fs::remove_all(scratch);
+}
+
+static int littleEndian16(const std::string& bytes, size_t at) {
+  return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8;
+}
+
+static uint32_t littleEndian32(const std::string& bytes, size_t at) {
+  return uint32_t(littleEndian16(bytes, at)) | uint32_t(littleEndian16(bytes, at + 2)) << 16;
+}
+
+TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
+  const fs::path generator = fs::path(buildDirectory()) / "tools/showdata/showdata";
+  char pattern[] = "/tmp/kk_icons_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path scratch = pattern;
+  const std::string command = "'" + generator.string() + "' --icons '" + scratch.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 5);
+  for (const fs::directory_entry& entry : fs::directory_iterator(scratch)) {
+    EXPECT_TRUE(bytesOf(entry.path()) == bytesOf("icons" / entry.path().filename()))
+        << entry.path().filename() << ": the build's icons/ differs from a fresh run";
+  }
+
+  const std::string ico = bytesOf(scratch / "kaikuranta.ico");
+  ASSERT_GE(ico.size(), 6u + 4 * 16);
+  EXPECT_EQ(littleEndian16(ico, 2), 1);  // an icon
+  ASSERT_EQ(littleEndian16(ico, 4), 4);
+  const int sizes[] = {16, 32, 48, 256};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(sizes[i]);
+    const size_t entry = 6 + size_t(i) * 16;
+    EXPECT_EQ(uint8_t(ico[entry]), sizes[i] % 256);  // 0 stands for 256
+    EXPECT_EQ(uint8_t(ico[entry + 1]), sizes[i] % 256);
+    const uint32_t length = littleEndian32(ico, entry + 8), offset = littleEndian32(ico, entry + 12);
+    ASSERT_LE(size_t(offset) + length, ico.size());
+    const std::string png = ico.substr(offset, length);
+    EXPECT_TRUE(png == bytesOf(scratch / ("kaikuranta-" + std::to_string(sizes[i]) + ".png")));
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << image.message;
+    EXPECT_EQ(int(image.width), sizes[i]);
+    EXPECT_EQ(int(image.height), sizes[i]);
+    image.format = PNG_FORMAT_RGBA;
+    std::string pixels(PNG_IMAGE_SIZE(image), '\0');
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
+    // A picture on a transparent square: clear corners, an opaque middle.
+    EXPECT_EQ(uint8_t(pixels[3]), 0);
+    const size_t middle = (size_t(sizes[i] / 2) * size_t(sizes[i]) + size_t(sizes[i] / 2)) * 4;
+    EXPECT_EQ(uint8_t(pixels[middle + 3]), 255);
+  }
   fs::remove_all(scratch);
 }

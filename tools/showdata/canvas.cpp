@@ -44,6 +44,20 @@ Picture Canvas::overBlack() const {
   return p;
 }
 
+std::vector<uint8_t> Canvas::png() const {
+  cairo_surface_flush(surface);
+  std::vector<uint8_t> bytes;
+  cairo_surface_write_to_png_stream(
+      surface,
+      [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* out = static_cast<std::vector<uint8_t>*>(closure);
+        out->insert(out->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &bytes);
+  return bytes;
+}
+
 Picture Canvas::silhouetteMask(int grow) const {
   cairo_surface_flush(surface);
   std::vector<uint8_t> alpha(size_t(size) * size_t(size));

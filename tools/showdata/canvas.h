@@ -25,6 +25,9 @@ class Canvas {
   // antialiased edges and compression noise never show through a seam.
   Picture silhouetteMask(int grow) const;
 
+  // The drawing with its transparency, as a PNG file (for the programs' icons).
+  std::vector<uint8_t> png() const;
+
  private:
   int size;
   cairo_surface_t* surface;

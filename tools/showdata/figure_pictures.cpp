@@ -1,4 +1,5 @@
-// The figure with its mask, and the speech bubble with its mask.
+// The figure with its mask, the speech bubble with its mask, and the programs' icon: the
+// figure's head.
 #include "tools/showdata/canvas.h"
 #include "tools/showdata/pictures.h"
 
@@ -45,6 +46,35 @@ cairo_pattern_t* radialGradient(double cx, double cy, double radius, Rgb inner, 
 }
 
 const Rgb SKIN_LIGHT{1.0, 0.86, 0.70}, SKIN{0.95, 0.70, 0.50}, SKIN_SHADE{0.80, 0.55, 0.38};
+
+// Face: rounder above, a softer chin below.
+void facePath(cairo_t* cr) {
+  cairo_move_to(cr, 0.5, 0.205);
+  cairo_curve_to(cr, 0.64, 0.205, 0.715, 0.31, 0.712, 0.44);
+  cairo_curve_to(cr, 0.71, 0.58, 0.62, 0.675, 0.5, 0.675);
+  cairo_curve_to(cr, 0.38, 0.675, 0.29, 0.58, 0.288, 0.44);
+  cairo_curve_to(cr, 0.285, 0.31, 0.36, 0.205, 0.5, 0.205);
+  cairo_close_path(cr);
+}
+
+// Hair: a spiky quiff.
+void hairPath(cairo_t* cr) {
+  cairo_move_to(cr, 0.287, 0.44);
+  cairo_curve_to(cr, 0.27, 0.30, 0.33, 0.20, 0.42, 0.185);
+  cairo_line_to(cr, 0.395, 0.12);
+  cairo_line_to(cr, 0.465, 0.165);
+  cairo_line_to(cr, 0.50, 0.085);
+  cairo_line_to(cr, 0.545, 0.16);
+  cairo_line_to(cr, 0.625, 0.105);
+  cairo_line_to(cr, 0.612, 0.19);
+  cairo_curve_to(cr, 0.68, 0.22, 0.73, 0.30, 0.713, 0.44);
+  cairo_curve_to(cr, 0.695, 0.37, 0.66, 0.315, 0.60, 0.30);
+  cairo_curve_to(cr, 0.54, 0.33, 0.46, 0.29, 0.41, 0.31);
+  cairo_curve_to(cr, 0.34, 0.33, 0.305, 0.38, 0.287, 0.44);
+  cairo_close_path(cr);
+}
+
+cairo_pattern_t* hairGradient() { return verticalGradient(0.09, Rgb{0.78, 0.48, 0.20}, 0.44, Rgb{0.50, 0.27, 0.10}); }
 
 void drawShoulders(cairo_t* cr) {
   cairo_move_to(cr, 0.05, 1.05);
@@ -101,13 +131,7 @@ void drawHead(cairo_t* cr) {
     cairo_pattern_destroy(ear);
   }
 
-  // Face: rounder above, a softer chin below.
-  cairo_move_to(cr, 0.5, 0.205);
-  cairo_curve_to(cr, 0.64, 0.205, 0.715, 0.31, 0.712, 0.44);
-  cairo_curve_to(cr, 0.71, 0.58, 0.62, 0.675, 0.5, 0.675);
-  cairo_curve_to(cr, 0.38, 0.675, 0.29, 0.58, 0.288, 0.44);
-  cairo_curve_to(cr, 0.285, 0.31, 0.36, 0.205, 0.5, 0.205);
-  cairo_close_path(cr);
+  facePath(cr);
   cairo_pattern_t* face = radialGradient(0.45, 0.38, 0.33, SKIN_LIGHT, SKIN);
   fillAndOutline(cr, face, 0.012);
   cairo_pattern_destroy(face);
@@ -119,21 +143,8 @@ void drawHead(cairo_t* cr) {
     cairo_fill(cr);
   }
 
-  // Hair: a spiky quiff.
-  cairo_move_to(cr, 0.287, 0.44);
-  cairo_curve_to(cr, 0.27, 0.30, 0.33, 0.20, 0.42, 0.185);
-  cairo_line_to(cr, 0.395, 0.12);
-  cairo_line_to(cr, 0.465, 0.165);
-  cairo_line_to(cr, 0.50, 0.085);
-  cairo_line_to(cr, 0.545, 0.16);
-  cairo_line_to(cr, 0.625, 0.105);
-  cairo_line_to(cr, 0.612, 0.19);
-  cairo_curve_to(cr, 0.68, 0.22, 0.73, 0.30, 0.713, 0.44);
-  cairo_curve_to(cr, 0.695, 0.37, 0.66, 0.315, 0.60, 0.30);
-  cairo_curve_to(cr, 0.54, 0.33, 0.46, 0.29, 0.41, 0.31);
-  cairo_curve_to(cr, 0.34, 0.33, 0.305, 0.38, 0.287, 0.44);
-  cairo_close_path(cr);
-  cairo_pattern_t* hair = verticalGradient(0.09, Rgb{0.78, 0.48, 0.20}, 0.44, Rgb{0.50, 0.27, 0.10});
+  hairPath(cr);
+  cairo_pattern_t* hair = hairGradient();
   fillAndOutline(cr, hair, 0.012);
   cairo_pattern_destroy(hair);
 
@@ -239,6 +250,85 @@ void drawSunglasses(cairo_t* cr) {
   }
 }
 
+
+// The head for the small icons, where one pixel spans `px` units: no nose, cheeks or brows, and
+// outlines a pixel wide; the shades grow to a bold dark band, the one thing that must still read
+// at 16 pixels.
+void drawSmallHead(cairo_t* cr, double px, bool tiny) {
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  for (double side : {-1.0, 1.0}) ellipse(cr, 0.5 + side * 0.205, 0.47, 0.045, 0.065);
+  setColour(cr, SKIN);
+  cairo_fill_preserve(cr);
+  setColour(cr, INK);
+  cairo_set_line_width(cr, px);
+  cairo_stroke(cr);
+  facePath(cr);
+  setColour(cr, SKIN_LIGHT);
+  cairo_fill_preserve(cr);
+  setColour(cr, INK);
+  cairo_set_line_width(cr, px);
+  cairo_stroke(cr);
+  // At the smallest size the fringe's outline would be a grey line across the forehead.
+  hairPath(cr);
+  cairo_pattern_t* hair = hairGradient();
+  if (tiny) {
+    cairo_set_source(cr, hair);
+    cairo_fill(cr);
+  } else {
+    fillAndOutline(cr, hair, px);
+  }
+  cairo_pattern_destroy(hair);
+
+  // The grin: white teeth in an outline, or at the smallest size a dark mouth, which a pixel or
+  // two of white would turn into a grey smudge.
+  cairo_move_to(cr, 0.39, 0.575);
+  cairo_curve_to(cr, 0.43, 0.665, 0.57, 0.665, 0.61, 0.575);
+  cairo_curve_to(cr, 0.55, 0.595, 0.45, 0.595, 0.39, 0.575);
+  cairo_close_path(cr);
+  if (tiny) {
+    cairo_set_source_rgb(cr, 0.50, 0.10, 0.15);
+    cairo_fill(cr);
+  } else {
+    cairo_set_source_rgb(cr, 1.0, 1.0, 0.97);
+    cairo_fill_preserve(cr);
+    setColour(cr, INK);
+    cairo_set_line_width(cr, 0.8 * px);
+    cairo_stroke(cr);
+  }
+
+  // The shades, wider and taller than on the figure, with one glint each.
+  setColour(cr, Rgb{0.03, 0.03, 0.05});
+  cairo_set_line_width(cr, 1.5 * px);
+  cairo_move_to(cr, 0.285, 0.40);
+  cairo_line_to(cr, 0.715, 0.40);
+  cairo_stroke(cr);
+  for (double side : {-1.0, 1.0}) {
+    cairo_save(cr);
+    if (side < 0) {
+      cairo_translate(cr, 1.0, 0.0);
+      cairo_scale(cr, -1.0, 1.0);
+    }
+    lensPath(cr, 0.51, 0.70, 0.37, 0.50);
+    cairo_restore(cr);
+    cairo_pattern_t* glass = cairo_pattern_create_linear(0.0, 0.37, 0.0, 0.50);
+    cairo_pattern_add_color_stop_rgb(glass, 0.0, 0.04, 0.03, 0.10);
+    cairo_pattern_add_color_stop_rgb(glass, 1.0, 0.40, 0.14, 0.45);
+    cairo_set_source(cr, glass);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(glass);
+    setColour(cr, Rgb{0.03, 0.03, 0.05});
+    cairo_set_line_width(cr, px);
+    cairo_stroke(cr);
+    if (tiny) continue;  // a glint would only grey the lens
+    const double x0 = side < 0 ? 0.36 : 0.56;
+    cairo_move_to(cr, x0, 0.465);
+    cairo_line_to(cr, x0 + 0.04, 0.395);
+    cairo_set_source_rgba(cr, 1.0, 1.0, 1.0, 0.8);
+    cairo_set_line_width(cr, px);
+    cairo_stroke(cr);
+  }
+}
+
 }  // namespace
 
 MaskedPicture drawFigure() {
@@ -258,6 +348,25 @@ MaskedPicture drawFigure() {
   cairo_paint(cr);
   cairo_pattern_destroy(fade);
   return {canvas.overBlack(), canvas.silhouetteMask(2)};
+}
+
+std::vector<uint8_t> drawIcon(int size) {
+  // The head and a little of the shirt at full size; at 48 pixels and below the head alone,
+  // simplified, so the sunglasses still fill a few pixels each.
+  const bool small = size <= 48;
+  const double left = small ? 0.21 : 0.13, top = small ? 0.085 : 0.07, span = small ? 0.58 : 0.74;
+  Canvas canvas(size, span, span);
+  cairo_t* cr = canvas.cr();
+  cairo_translate(cr, -left, -top);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  if (small) {
+    drawSmallHead(cr, span / size, size <= 16);
+  } else {
+    drawShoulders(cr);
+    drawHead(cr);
+    drawSunglasses(cr);
+  }
+  return canvas.png();
 }
 
 MaskedPicture drawBubble() {

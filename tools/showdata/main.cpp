@@ -1,7 +1,9 @@
-// showdata: draws the show's fourteen pictures and renders its soundtrack into one folder.
-// Usage: showdata OUTPUT_FOLDER. Same bytes on every run: nothing depends on the clock, on a
-// random seed or on thread timing; the run time is only reported.
+// showdata: draws the show's fourteen pictures and renders its soundtrack into one folder; with
+// --icons, draws the programs' icon instead (kaikuranta.ico and one PNG per size).
+// Usage: showdata OUTPUT_FOLDER, showdata --icons ICON_FOLDER. Same bytes on every run: nothing
+// depends on the clock, on a random seed or on thread timing; the run time is only reported.
 #include "platform/show_files.h"
+#include "tools/showdata/icon_file.h"
 #include "tools/showdata/mp3_file.h"
 #include "tools/showdata/output_file.h"
 #include "tools/showdata/pictures.h"
@@ -28,20 +30,44 @@ struct EncodedFile {
   std::vector<uint8_t> bytes;
 };
 
+// The sizes Windows and the desktops ask for: small and large icons, Explorer's tiles.
+constexpr int ICON_SIZES[] = {16, 32, 48, 256};
+
+bool writeIcons(const std::filesystem::path& folder) {
+  std::vector<IconImage> images;
+  for (int size : ICON_SIZES) {
+    images.push_back({size, drawIcon(size)});
+    const std::string path = (folder / ("kaikuranta-" + std::to_string(size) + ".png")).string();
+    if (!writeFileAtomically(path, images.back().png)) {
+      std::fprintf(stderr, "showdata: cannot write %s\n", path.c_str());
+      return false;
+    }
+  }
+  cairo_debug_reset_static_data();
+  const std::string path = (folder / "kaikuranta.ico").string();
+  if (!writeFileAtomically(path, iconFile(images))) {
+    std::fprintf(stderr, "showdata: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+  const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+  if (argc != 2 && !icons) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER | --icons ICON_FOLDER\n", argv[0]);
     return 2;
   }
-  const std::filesystem::path folder = argv[1];
+  const std::filesystem::path folder = argv[icons ? 2 : 1];
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
     std::fprintf(stderr, "showdata: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
     return 1;
   }
+  if (icons) return writeIcons(folder) ? 0 : 1;
   const Clock::time_point start = Clock::now();
 
   // The synthesiser uses both cores; the encoder only one, so the pictures are drawn beside it.

@@ -26,5 +26,8 @@ Picture drawStar();      // 256 × 256
 MaskedPicture drawFigure();  // 512 × 512 each
 MaskedPicture drawBubble();  // 512 × 512 each, stored upside down
 
+// The programs' icon at size × size pixels, on a transparent square, as a PNG file.
+std::vector<uint8_t> drawIcon(int size);
+
 enum class Badge { Heart, Sticker, Echo, Diamond, Wink, Lollipop, DiscoBall };
 Picture drawBadge(Badge badge);  // 256 × 256
