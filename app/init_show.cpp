@@ -30,7 +30,7 @@ bool initShow() {
 
   surfaceMesh = new (std::nothrow) GridMesh;
   if (!surfaceMesh) {
-    platform::report("out of memory creating the surface mesh");
+    platform::reportFatal("out of memory creating the surface mesh");
     std::exit(1);
   }
   buildSurfaceMesh(surfaceMesh);

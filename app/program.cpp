@@ -53,7 +53,7 @@ int runShow() {
   // Known before the window opens: without its data the display never changes mode.
   std::string why;
   if (!platform::findShowData(&why)) {
-    platform::report("%s", why.c_str());
+    platform::reportFatal("%s", why.c_str());
     return 1;
   }
   platform::prepareStartupMemory();
@@ -72,11 +72,11 @@ void reportEscaped(const std::exception_ptr& escaped) {
   try {
     std::rethrow_exception(escaped);
   } catch (const std::bad_alloc&) {
-    platform::report("out of memory");
+    platform::reportFatal("out of memory");
   } catch (const std::exception& e) {
-    platform::report("%s", e.what());
+    platform::reportFatal("%s", e.what());
   } catch (...) {
-    platform::report("ended by an unexpected error");
+    platform::reportFatal("ended by an unexpected error");
   }
 }
 
@@ -87,7 +87,7 @@ void reportEscaped(const std::exception_ptr& escaped) {
   if (std::exception_ptr escaped = std::current_exception()) {
     reportEscaped(escaped);
   } else {
-    platform::report("ended by an unexpected error");
+    platform::reportFatal("ended by an unexpected error");
   }
   if (std::this_thread::get_id() == programThread) std::exit(1);
   std::_Exit(1);

@@ -212,7 +212,14 @@ bool decode(Decoder* d, FILE* file) {
 RgbImage* decodeJpegFile(const char* path, std::string* failure) {
   const int descriptor = open(path, O_RDONLY | OPEN_WITHOUT_WAITING | OPEN_BINARY);
   if (descriptor < 0) {
-    if (failure) *failure = std::string("cannot open ") + path + ": " + std::strerror(errno);
+    const int openError = errno;
+    // Windows opens no folder as a file and calls it "Permission denied": say what it is.
+    struct stat status {};
+    if (failure && stat(path, &status) == 0 && S_ISDIR(status.st_mode)) {
+      *failure = std::string(path) + ": is a folder, not a picture file";
+    } else if (failure) {
+      *failure = std::string("cannot open ") + path + ": " + std::strerror(openError);
+    }
     return nullptr;
   }
   struct stat status {};

@@ -93,8 +93,8 @@ void loadTexture(GLuint* table, const char* path, int slot) {
   RgbImage* image = decodeJpegFile(path, &failure);
   if (!image) {
     // The show cannot run without its pictures. std::exit still runs the exit handlers, so the
-    // desktop display mode comes back.
-    platform::report("%s", failure.c_str());
+    // desktop display mode comes back (and on Windows the message then appears in a box).
+    platform::reportFatal("%s", failure.c_str());
     std::exit(1);
   }
   glGenTextures(1, &table[slot]);

@@ -31,12 +31,12 @@ namespace {
 // The mesh is built once at start-up; without it there is no show, so the process ends here.
 // std::exit (not _exit) so the handler that gives the desktop its display mode back still runs.
 [[noreturn]] void outOfMemory() {
-  platform::report("out of memory building the surface mesh");
+  platform::reportFatal("out of memory building the surface mesh");
   std::exit(1);
 }
 
 [[noreturn]] void badSize(int32_t cols, int32_t rows) {
-  platform::report("cannot build a surface mesh of %d x %d quads", int(cols), int(rows));
+  platform::reportFatal("cannot build a surface mesh of %d x %d quads", int(cols), int(rows));
   std::exit(1);
 }
 

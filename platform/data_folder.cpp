@@ -39,8 +39,7 @@ bool exists(const std::string& path) {
   return stat(path.c_str(), &status) == 0;
 }
 
-}  // namespace
-
+// The folders that may hold data/, in the order they are searched.
 std::vector<std::string> dataFolderCandidates() {
   std::vector<std::string> folders;
   const std::string working = workingFolder();
@@ -50,6 +49,14 @@ std::vector<std::string> dataFolderCandidates() {
     if (program != working) folders.push_back(program);
     folders.push_back(joined(parentOf(program), "share/kaikuranta"));
   }
+  return folders;
+}
+
+}  // namespace
+
+std::vector<std::string> dataFolders() {
+  std::vector<std::string> folders;
+  for (const std::string& folder : dataFolderCandidates()) folders.push_back(joined(folder, DATA_FOLDER));
   return folders;
 }
 
@@ -83,7 +90,8 @@ bool findShowData(std::string* why) {
   if (why) {
     *why = std::string("cannot find the show's data: ") + dataFileName(closestMissing) + " is missing from " +
            joined(folders[closest], DATA_FOLDER) + " (searched";
-    for (size_t i = 0; i < folders.size(); ++i) *why += (i ? ", " : " ") + joined(folders[i], DATA_FOLDER);
+    const std::vector<std::string> searched = dataFolders();
+    for (size_t i = 0; i < searched.size(); ++i) *why += (i ? ", " : " ") + searched[i];
     *why += ")";
     if (*DATA_MISSING_ADVICE) *why += std::string(". ") + DATA_MISSING_ADVICE;
   }

@@ -7,9 +7,9 @@
 
 namespace platform {
 
-// The folders that may hold data/, in the order they are searched: the working folder, the
-// program's own folder, and ../share/kaikuranta beside it (its data/ installed with the program).
-std::vector<std::string> dataFolderCandidates();
+// The data/ folders searched, in order, as the user would name them: the working folder's, the
+// one beside the program, and ../share/kaikuranta/data from the program's folder (installed).
+std::vector<std::string> dataFolders();
 
 // Chooses the first candidate whose data/ holds every picture of DATA_FILES (the music may be
 // missing: the show then plays silent). False when none does; `*why` then names the first

@@ -16,6 +16,17 @@ enum class MessageAnswer { Ok, Yes, No };
 MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
                          MessageIcon icon);
 
+// From now on, a program that ends after a fatal report (platform::reportFatal) also shows it
+// in a box with `caption` and the stop icon, once its window is hidden and the desktop has its
+// mode back: Windows, where a program with a window has no console and standard error reaches
+// nobody. On Linux standard error stays the one voice, and this does nothing.
+void showFatalReportAtExit(const char* caption);
+
+// Text the user asked for (--help, --version), on standard output; on Windows, where a program
+// started from a shortcut or a console without redirection has no standard output, in a box
+// with `caption` instead.
+void tellUser(const char* text, const char* caption);
+
 // Catches the signals that ask a program to end (hangup, interrupt, quit, terminate) from now
 // on; videoStart does it too. The handler only records the signal, which endRequest reports to
 // the main loop; while a message box is up and no window holds the display's mode, nothing

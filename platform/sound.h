@@ -33,7 +33,7 @@ bool soundStreamSetTime(SoundStream* stream, int ms);
 // line on standard error, and the music skips to it once the device takes samples again.
 int soundStreamGetTime(SoundStream* stream);
 
-// Closes the output (tests only; the show never closes it).
+// Closes the output: in tests, and on Windows before the box that tells why the show ended.
 void soundShutdown();
 
 }  // namespace platform

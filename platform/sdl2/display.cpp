@@ -98,6 +98,13 @@ Window* windowById(uint32_t id) {
 
 }  // namespace
 
+void showFatalReportAtExit(const char*) {}
+
+void tellUser(const char* text, const char*) {
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
 void catchEndRequests() {
   static bool caught = false;
   if (caught) return;

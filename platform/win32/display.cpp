@@ -7,6 +7,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/report.h"
+#include "platform/sound.h"
 #include "platform/win32/pixel_format.h"
 #include "platform/win32/windows_api.h"
 
@@ -31,6 +33,8 @@ HINSTANCE instance = nullptr;
 bool videoUp = false;
 bool displayChanged = false;  // the show's fullscreen mode is set
 bool exitHandlerInstalled = false;
+const char* fatalCaption = nullptr;  // the box's, once the program asked for one
+HWND showWindow = nullptr;            // the show's window while it exists
 std::deque<Event> pending;    // what the window procedure received, for pollEvent to hand out
 
 HWND keeperWindow = nullptr;
@@ -46,13 +50,30 @@ void setFailure(std::string* why, WindowStep* failed, WindowStep step, const std
   if (failed) *failed = step;
 }
 
-// A program that ends while the display is in the show's mode gives the desktop its mode back,
-// whatever path it leaves by (an asset failure ends the process deep inside start-up).
-void restoreDisplayAtExit() {
+void restoreDisplay() {
   if (displayChanged) {
     ChangeDisplaySettingsA(nullptr, 0);
     displayChanged = false;
   }
+}
+
+// A program that ends while the display is in the show's mode gives the desktop its mode back,
+// whatever path it leaves by (an asset failure ends the process deep inside start-up). Only then,
+// with its window out of the way, may the message that ended it appear: one handler does both,
+// in that order.
+void atProgramExit() {
+  restoreDisplay();
+  if (!fatalCaption || !*fatalReport()) return;
+  if (showWindow) ShowWindow(showWindow, SW_HIDE);
+  soundShutdown();  // the music would play on under the box
+  while (ShowCursor(TRUE) < 0) continue;  // a fullscreen show hid it
+  MessageBoxA(nullptr, fatalReport(), fatalCaption, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+}
+
+void installExitHandler() {
+  if (exitHandlerInstalled) return;
+  std::atexit(atProgramExit);
+  exitHandlerInstalled = true;
 }
 
 DEVMODEA showMode(int width, int height) {
@@ -158,6 +179,23 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+void showFatalReportAtExit(const char* caption) {
+  fatalCaption = caption;
+  installExitHandler();
+}
+
+void tellUser(const char* text, const char* caption) {
+  // A program with a window gets standard handles only where its starter handed them over: a
+  // console's redirection, a pipe, Wine's terminal.
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
 bool videoStart(std::string* why) {
   if (videoUp) return true;
   catchEndRequests();
@@ -200,10 +238,7 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
       return nullptr;
     }
     displayChanged = true;
-    if (!exitHandlerInstalled) {
-      std::atexit(restoreDisplayAtExit);
-      exitHandlerInstalled = true;
-    }
+    installExitHandler();
     extendedStyle = WS_EX_APPWINDOW;
     style = WS_POPUP;
   }
@@ -220,6 +255,7 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
     windowDestroy(w);
     return nullptr;
   }
+  showWindow = w->hwnd;
   w->hdc = GetDC(w->hwnd);
   if (!w->hdc) {
     setFailure(why, failed, WindowStep::DeviceContext, lastError("GetDC"));
@@ -259,9 +295,10 @@ void windowDestroy(Window* w) {
   if (!w) return;
   windowLeaveFullscreen(w);
   // A mode granted to a window that could not be made goes back too.
-  if (!w->hwnd && displayChanged) restoreDisplayAtExit();
+  if (!w->hwnd && displayChanged) restoreDisplay();
   if (w->hdc) ReleaseDC(w->hwnd, w->hdc);
   if (w->hwnd) DestroyWindow(w->hwnd);
+  if (w->hwnd == showWindow) showWindow = nullptr;
   delete w;
 }
 

@@ -37,7 +37,8 @@ const char* const kUsage =
     "                  digest of its pixels, and \"text\" when the bubble shows (else \"-\");\n"
     "                  first the digest of the message glyphs and the GL renderer\n"
     "  --video FILE    the whole show with its soundtrack, encoded by ffmpeg\n"
-    "  --help          this text\n";
+    "  --help          this text\n"
+    "  --version       the version\n";
 
 int fail(const std::string& message) {
   platform::report("%s", message.c_str());
@@ -51,25 +52,52 @@ bool parseNumber(const char* text, double* value) {
   return errno == 0 && end != text && *end == '\0' && std::isfinite(*value);
 }
 
-bool onPath(const char* program) {
+#ifdef _WIN32
+// Windows looks for a program beside the one that starts it, then on the PATH; the encoder's
+// pipe carries bytes, which a text-mode pipe would change.
+constexpr char PATH_LIST_SEPARATOR = ';';
+constexpr const char* FFMPEG = "ffmpeg.exe";
+constexpr const char* FFMPEG_MISSING =
+    "--video needs ffmpeg.exe, on the PATH or beside kaikuranta-render.exe (get it from ffmpeg.org)";
+constexpr const char* PIPE_MODE = "wb";
+constexpr int RUNNABLE = F_OK;  // the system's own access() knows no execute bit
+#else
+constexpr char PATH_LIST_SEPARATOR = ':';
+constexpr const char* FFMPEG = "ffmpeg";
+constexpr const char* FFMPEG_MISSING =
+    "--video needs the ffmpeg program, which is not installed (apt-get install ffmpeg)";
+constexpr const char* PIPE_MODE = "w";
+constexpr int RUNNABLE = X_OK;
+#endif
+
+// The encoder to start, by its full path; empty when there is none.
+std::string findFfmpeg() {
+#ifdef _WIN32
+  const std::string beside = platform::programFolder() + platform::PATH_SEPARATOR + FFMPEG;
+  if (access(beside.c_str(), RUNNABLE) == 0) return beside;
+#endif
   const char* path = std::getenv("PATH");
-  if (!path) return false;
+  if (!path) return std::string();
   std::string dirs = path;
   size_t start = 0;
   while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
+    size_t end = dirs.find(PATH_LIST_SEPARATOR, start);
     if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (end > start && access(candidate.c_str(), X_OK) == 0) return true;
+    std::string candidate = dirs.substr(start, end - start) + platform::PATH_SEPARATOR + FFMPEG;
+    if (end > start && access(candidate.c_str(), RUNNABLE) == 0) return candidate;
     start = end + 1;
   }
-  return false;
+  return std::string();
 }
 
 std::string shellQuote(const std::string& s) {
+#ifdef _WIN32
+  return "\"" + s + "\"";  // no file name holds a quote
+#else
   std::string out = "'";
   for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
+#endif
 }
 
 void progress(int64_t pass, int64_t total) {
@@ -92,6 +120,11 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      std::fputs("It reads the show's pictures and music from the first of these folders that holds them:\n", stdout);
+      for (const std::string& folder : platform::dataFolders()) std::printf("  %s\n", folder.c_str());
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("kaikuranta-render %s\n", platform::programVersion());
       return 0;
     } else if (arg == "--fps" && hasValue) {
       double v;
@@ -123,8 +156,8 @@ int main(int argc, char** argv) {
     return fail("nothing to do: give --at or --video");
   }
   if (!at.empty() && outDir.empty() && !digest) return fail("--at needs --out DIR or --digest");
-  if (!video.empty() && !onPath("ffmpeg"))
-    return fail("--video needs the ffmpeg program, which is not installed (apt-get install ffmpeg)");
+  const std::string ffmpeg = video.empty() ? std::string() : findFfmpeg();
+  if (!video.empty() && ffmpeg.empty()) return fail(FFMPEG_MISSING);
   if (!outDir.empty() && !digest) {
     std::error_code error;
     std::filesystem::create_directory(outDir, error);
@@ -174,17 +207,20 @@ int main(int argc, char** argv) {
     // Frames go over as the driver keeps them (BGRA, bottom row first). veryfast at quality 18
     // looks better than x264's defaults (medium, 23) at half their encoding time, which on two
     // cores is time taken from drawing.
-    const std::string command =
-        "ffmpeg -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(SCREEN_WIDTH) + "x" +
+    std::string command =
+        shellQuote(ffmpeg) + " -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(SCREEN_WIDTH) + "x" +
         std::to_string(SCREEN_HEIGHT) + " -r " + std::to_string(fps) +
         " -i - -i " + shellQuote(platform::dataPath(DATA_MUSIC)) +
         " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " +
         shellQuote(video);
+#ifdef _WIN32
+    command = "\"" + command + "\"";  // the command interpreter strips the outer pair
+#endif
     // An encoder that quits closes the pipe: writing on must fail, not end this program.
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    FILE* pipe = popen(command.c_str(), "w");
+    FILE* pipe = popen(command.c_str(), PIPE_MODE);
     if (!pipe) return fail("cannot start ffmpeg");
     renderer.readBgra(true);
     {

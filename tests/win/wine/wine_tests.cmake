@@ -17,7 +17,8 @@ add_executable(wine_tests ${wine_srcs})
 target_link_libraries(wine_tests PRIVATE kk_test_support kk_platform ${X11_LIBRARY} ${XFIXES_LIBRARY}
   GTest::gtest_main)
 target_compile_definitions(wine_tests PRIVATE KK_WINE64="${KK_WINE64}"
-  KK_DEFAULT_WINDOWS_BUILD_DIR="${KK_WINDOWS_BUILD_DIR}" KK_VERSION="${PROJECT_VERSION}")
+  KK_DEFAULT_WINDOWS_BUILD_DIR="${KK_WINDOWS_BUILD_DIR}" KK_VERSION="${PROJECT_VERSION}"
+  KK_PROJECT_VERSION="${PROJECT_VERSION}")
 add_dependencies(wine_tests show_data kaikuranta-render)
 set_property(GLOBAL APPEND PROPERTY KK_TEST_SUITES wine_tests)
 gtest_discover_tests(wine_tests

@@ -1,0 +1,102 @@
+// Both programs started from anywhere by their full paths: they find data/ beside them or where
+// an installation puts it; without it, one line names what is missing and where they looked.
+// And what they say without playing: --version and --help.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/show_files.h"
+#include "tests/support/build_paths.h"
+#include "tests/support/x_screen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string build() { return fs::canonical(buildDirectory()).string(); }
+
+// Runs a program to its end: its status, and what it said in `output`.
+int run(const std::vector<std::string>& argv, const std::string& dir, std::string* output,
+        const std::map<std::string, std::string>& env = {}) {
+  ChildProcess program(argv, dir, env);
+  int status = -1;
+  EXPECT_TRUE(program.wait(120, &status)) << argv[0];
+  *output = program.output();
+  return status;
+}
+
+// A folder of the temporary folder (named as the system names it), with the program in bin/.
+class ShowWindowFromAnywhere : public testing::Test {
+ protected:
+  ShowWindowFromAnywhere() {
+    fs::create_directories(fs::temp_directory_path() / ("kk-anywhere-" + std::to_string(getpid())) / "bin");
+    dir_ = fs::canonical(fs::temp_directory_path() / ("kk-anywhere-" + std::to_string(getpid())));
+  }
+  ~ShowWindowFromAnywhere() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(ShowWindowFromAnywhere, TheShowStartedFromTheRootPlaysWithTheDataBesideIt) {
+  XScreen x("640x480x24");
+  ASSERT_TRUE(x.ok());
+  x.run({build() + "/kaikuranta"}, "/", {{"SDL_AUDIODRIVER", "dummy"}});
+  const Window w = x.waitForWindow("Kaikuranta", 30);
+  ASSERT_NE(w, 0u) << x.output();
+  ASSERT_TRUE(x.fullscreenAndDrawing(w)) << x.output();
+  x.press(w, "Escape");
+  EXPECT_EQ(x.ended(10), 0) << x.output();
+}
+
+// Beside it in the build tree, and installed: the program in bin/, its data in share/kaikuranta/.
+TEST_F(ShowWindowFromAnywhere, TheRendererStartedFromTheRootFindsItsDataBesideItOrInstalled) {
+  fs::copy_file(build() + "/tools/render/kaikuranta-render", dir_ / "bin/kaikuranta-render");
+  fs::create_directories(dir_ / "share/kaikuranta");
+  fs::create_directory_symlink(build() + "/data", dir_ / "share/kaikuranta/data");
+  for (const fs::path& renderer : {fs::path(build()) / "tools/render/kaikuranta-render", dir_ / "bin/kaikuranta-render"}) {
+    const fs::path frames = dir_ / ("frames-" + renderer.parent_path().filename().string());
+    std::string said;
+    EXPECT_EQ(run({renderer.string(), "--at", "29", "--out", frames.string()}, "/", &said,
+                  {{"SDL_VIDEODRIVER", "offscreen"}}),
+              0)
+        << said;
+    EXPECT_TRUE(fs::is_regular_file(frames / "001740.png")) << said;
+  }
+}
+
+// The working folder's data/ lacks two pictures, and nothing is beside the program or installed:
+// the one line names the first of them and the three folders, before any window would open.
+TEST_F(ShowWindowFromAnywhere, WithoutItsPicturesTheShowNamesTheFirstMissingAndTheFoldersSearched) {
+  fs::copy_file(build() + "/kaikuranta", dir_ / "bin/kaikuranta");
+  fs::copy(build() + "/data", dir_ / "data");
+  fs::remove(dir_ / DATA_FIGURE);
+  fs::remove(dir_ / DATA_BUBBLE);
+  const std::string dir = dir_.string();
+  std::string said;
+  EXPECT_EQ(run({dir + "/bin/kaikuranta"}, dir, &said), 1) << said;
+  EXPECT_EQ(said, "kaikuranta: cannot find the show's data: kasvot.jpg is missing from " + dir + "/data (searched " +
+                      dir + "/data, " + dir + "/bin/data, " + dir + "/share/kaikuranta/data)\n");
+}
+
+TEST(ShowCommandLine, VersionHelpAndAnUnexpectedArgument) {
+  std::string said;
+  EXPECT_EQ(run({build() + "/kaikuranta", "--version"}, "/", &said), 0);
+  EXPECT_EQ(said, "kaikuranta " KK_PROJECT_VERSION "\n");
+  EXPECT_EQ(run({build() + "/tools/render/kaikuranta-render", "--version"}, "/", &said), 0);
+  EXPECT_EQ(said, "kaikuranta-render " KK_PROJECT_VERSION "\n");
+
+  // The keys, and the folders searched from here, in order.
+  EXPECT_EQ(run({build() + "/kaikuranta", "--help"}, "/", &said), 0);
+  const std::string parent = fs::path(build()).parent_path().string();
+  size_t at = 0;
+  for (const std::string& part : {std::string("Escape"), std::string("F1"), std::string("\n  /data\n"),
+                                  "\n  " + build() + "/data\n", "\n  " + parent + "/share/kaikuranta/data\n"}) {
+    EXPECT_NE(at = said.find(part, at), std::string::npos) << part << " in:\n" << said;
+  }
+
+  EXPECT_EQ(run({build() + "/kaikuranta", "--frobnicate"}, "/", &said), 2);
+  EXPECT_EQ(said, "kaikuranta: unexpected argument --frobnicate (usage: kaikuranta [--help | --version])\n");
+}
+
+}  // namespace
