@@ -7,10 +7,11 @@ set(CMAKE_C_COMPILER ${KK_MINGW}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KK_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${KK_MINGW}-windres)
 
-# Libraries and headers come from the MinGW tree and from the folders given in
-# CMAKE_PREFIX_PATH (the cross-built dependencies); programs from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${KK_MINGW})
+# Libraries, headers and packages come only from the MinGW tree and from the folders given in
+# CMAKE_PREFIX_PATH (the cross-built dependencies), programs from the host: a library missing
+# there fails the configure rather than compiling against the host's header of the same name.
+set(CMAKE_FIND_ROOT_PATH /usr/${KK_MINGW} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
