@@ -20,7 +20,8 @@ class Mp3Decoder {
   Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
   // Opens `path` and reads its first frame. False, with one line in `why` naming the file and
-  // the cause, when it is not there or holds no MPEG audio. Never throws.
+  // the cause, when it is not there, is not a regular file (a FIFO or a device is refused at
+  // once, never waited on) or holds no MPEG audio. Never throws.
   bool open(const char* path, int outputRate, std::string* why);
   // Appends the next piece of the music (at most about 0.4 s) to `samples`. Done at the end of
   // the stream (the piece may still hold samples); Failed with one line in `why` when the stream
