@@ -21,9 +21,6 @@ namespace {
 // The sample rates of MPEG-1, MPEG-2 and MPEG-2.5 audio.
 constexpr long MP3_RATES[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
 constexpr size_t MP3_CHUNK_BYTES = 64 * 1024;
-// Reserving for the announced length saves the vector's doublings; past an hour the header is
-// more likely wrong than the music that long, so the vector grows as the audio really comes.
-constexpr long long MP3_MAX_RESERVED_SECONDS = 3600;
 
 // Opening a FIFO for reading would wait for a writer forever, so the file is opened without
 // waiting and only then checked to be a regular file.
@@ -66,7 +63,8 @@ std::string failure(const char* path, const std::string& cause) {
 struct Mp3Decoder::State {
   std::string path;
   int outputRate = 0;
-  FileDescriptor file;  // outlives the decoder that reads it
+  int64_t framesLeft = 0;  // of the most a stream hands out
+  FileDescriptor file;     // outlives the decoder that reads it
   std::unique_ptr<mpg123_handle, DecoderDeleter> decoder;
   std::unique_ptr<syn123_handle, ResamplerDeleter> resampler;
   // The format, read from the first frame, and again whenever the stream changes it.
@@ -113,6 +111,7 @@ struct Mp3Decoder::State {
     if (!openFile(name, why)) return false;
     path = name;
     outputRate = toRate;
+    framesLeft = int64_t(MP3_MAX_SECONDS) * toRate;
 
     mpg123_init();  // a no-op since 1.27, needed before it
     int err = MPG123_OK;
@@ -145,6 +144,7 @@ struct Mp3Decoder::State {
 
   Step decodeMore(std::vector<int16_t>* out, std::string* why) {
     mpg123_handle* mh = decoder.get();
+    const size_t before = out->size();
     for (;;) {
       size_t done = 0;
       const int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
@@ -166,6 +166,14 @@ struct Mp3Decoder::State {
         std::transform(resampled.begin(), resampled.begin() + ptrdiff_t(2 * made),
                        std::back_inserter(*out), toInt16);
       }
+      const int64_t made = int64_t(out->size() - before) / 2;
+      if (made >= framesLeft) {
+        // All the show can play is there: the rest of a longer stream is never decoded.
+        out->resize(before + size_t(2 * framesLeft));
+        framesLeft = 0;
+        return Step::Done;
+      }
+      framesLeft -= made;
       if (rc == MPG123_DONE) return Step::Done;
       if (rc != MPG123_OK) {
         *why = failure(path.c_str(), mpg123_strerror(mh));
@@ -222,11 +230,11 @@ namespace {
 bool decode(const char* path, int outputRate, std::vector<int16_t>* out, std::string* why) {
   Mp3Decoder decoder;
   if (!decoder.open(path, outputRate, why)) return false;
-  // Reserving for the announced length saves the vector's doublings; past an hour the header is
-  // more likely wrong than the music that long, so the vector grows as the audio really comes.
+  // Reserving for the announced length saves the vector's doublings; a header may announce far
+  // more than the decoder hands out.
   const int64_t frames = decoder.announcedFrames();
-  if (frames > 0 && frames < MP3_MAX_RESERVED_SECONDS * outputRate) {
-    out->reserve(size_t(frames + outputRate) * 2);
+  if (frames > 0) {
+    out->reserve(size_t(std::min(frames + outputRate, int64_t(MP3_MAX_SECONDS) * outputRate)) * 2);
   }
   for (;;) {
     switch (decoder.decodeMore(out, why)) {

@@ -1,5 +1,5 @@
 #pragma once
-// The music player: an MP3 stream decoded whole by mp3_decoder.h (gapless, so sample 0 of the
+// The music player: an MP3 stream decoded by mp3_decoder.h (gapless, so sample 0 of the
 // music is position 0) and played through SDL's audio output at 44100 Hz. Five operations, the
 // ones the show's start-up and clock need. When the clock is simulated (platform/clock.h) no
 // device is opened and the position simply follows the clock from the moment of playback.
