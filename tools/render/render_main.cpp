@@ -43,13 +43,6 @@ int fail(const std::string& message) {
   return 2;
 }
 
-bool parseNumber(const char* text, double* value) {
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtod(text, &end);
-  return errno == 0 && end != text && *end == '\0' && std::isfinite(*value);
-}
-
 bool onPath(const char* program) {
   const char* path = std::getenv("PATH");
   if (!path) return false;
@@ -84,6 +77,7 @@ int main(int argc, char** argv) {
   platform::setProgramName("kaikuranta-render");
   int fps = 60;
   std::vector<double> at;
+  std::vector<std::string> atText;
   std::string outDir, video;
   bool digest = false;
   for (int i = 1; i < argc; ++i) {
@@ -94,17 +88,18 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--fps" && hasValue) {
       double v;
-      if (!parseNumber(argv[++i], &v) || v != std::floor(v) || v < 1 || v > 1000)
+      if (!parseShowTime(argv[++i], &v) || v != std::floor(v) || v < 1 || v > 1000)
         return fail(std::string("--fps wants a whole number from 1 to 1000, not ") + argv[i]);
       fps = int(v);
     } else if (arg == "--at" && hasValue) {
       double v;
-      if (!parseNumber(argv[++i], &v) || v < 0)
+      if (!parseShowTime(argv[++i], &v))
         return fail(std::string("--at wants a show time in seconds, not ") + argv[i]);
       // Checked before any pass number is worked out: a time far past the end has none.
       if (v > SHOW_END_SECONDS)
         return fail(std::string("--at ") + argv[i] + ": the show ends at 154.5 s, nothing is drawn after it");
       at.push_back(v);
+      atText.push_back(argv[i]);
     } else if (arg == "--out" && hasValue) {
       outDir = argv[++i];
     } else if (arg == "--digest") {
@@ -115,6 +110,16 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stderr);
       const bool known = arg == "--fps" || arg == "--at" || arg == "--out" || arg == "--video";
       return fail(known ? arg + " wants a value" : "unknown argument " + arg);
+    }
+  }
+  // Every frame asked for is one the show draws, or nothing is drawn: --fps may come last.
+  const int64_t last = OfflineRenderer::lastPass(fps);
+  for (size_t k = 0; k < at.size(); ++k) {
+    if (OfflineRenderer::passAt(at[k], fps) > last) {
+      char end[96];
+      std::snprintf(end, sizeof end, "the show ends at 154.5 s, its last frame at %d per second is at %.3f s",
+                    fps, double(last * 1000 / fps) / 1000.0);
+      return fail("--at " + atText[k] + ": " + end);
     }
   }
   if (at.empty() && video.empty()) {
