@@ -2,7 +2,9 @@
 // itself, and the program refuses what it cannot do.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -124,6 +126,22 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
     EXPECT_EQ(runRenderer(c.args, &out, c.dir, c.env), c.args[0] == "--help" ? 0 : 2) << c.args[0];
     EXPECT_NE(out.find(c.says), std::string::npos) << out;
   }
+}
+
+TEST(RendererProgram, AFrameThatCannotBeWrittenLeavesNoFileAndOneLine) {
+  char dir[] = "/tmp/kk-full-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  // A real failed write: no file of the renderer's may grow past 50 KB, a third of a frame.
+  const std::string render = buildDirectory() + "/tools/render/kaikuranta-render";
+  ChildProcess child({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 100; exec " + render + " --at 1 --out " + dir},
+                     buildDirectory());
+  int status = -1;
+  ASSERT_TRUE(child.wait(300, &status));
+  const std::string out = child.output();
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_EQ(out.rfind("kaikuranta-render: cannot write " + std::string(dir) + "/000060.png: ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  EXPECT_EQ(rmdir(dir), 0) << "the folder is left empty";
 }
 
 TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {
