@@ -21,6 +21,7 @@ namespace {
 // The effects capture into and copy between these; their contents are always written earlier in
 // the frame that reads them, so they start without data.
 void defineRenderTarget(int slot, GLenum format) {
+  glGenTextures(1, &textures[slot]);
   glBindTexture(GL_TEXTURE_2D, textures[slot]);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -77,8 +78,8 @@ void uploadMipmapped(const RgbImage& image) {
 
 }  // namespace
 
+// Each slot is named once, by what defines it.
 bool loadTextures() {
-  glGenTextures(TEX_SLOT_COUNT, textures);
   defineRenderTarget(TEX_SURFACE_RT, GL_RGB);
   defineRenderTarget(TEX_BLUR_RT, GL_RGB);
   defineRenderTarget(TEX_CARD_RT, GL_RGBA);

@@ -22,7 +22,7 @@ enum TextureSlot {
   TEX_CARD_RT = 16,
 };
 
-constexpr int TEX_SLOT_COUNT = 24;
+constexpr int TEX_SLOT_COUNT = 17;
 
 // The side of the three render targets: the corner of the screen an effect draws into and
 // captures.
@@ -30,11 +30,11 @@ constexpr int RENDER_TARGET_SIZE = 256;
 
 extern GLuint textures[TEX_SLOT_COUNT];
 
-// Names all 24 slots, defines the three render targets and loads the fourteen pictures from
-// data/. A picture that cannot be used ends the process (status 1, one line on standard error
+// Names and defines the three render targets and loads the fourteen pictures from data/, one
+// texture name per slot. A picture that cannot be used ends the process (status 1, one line on standard error
 // naming the file).
 bool loadTextures();
 
-// Loads the JPEG at `path` into `table[slot]` as a mipmapped RGB texture; a file that is no
-// usable picture ends the process with status 1 after one line on standard error.
+// Names a texture into `table[slot]` and loads the JPEG at `path` into it as mipmapped RGB; a
+// file that is no usable picture ends the process with status 1 after one line on standard error.
 void loadTexture(GLuint* table, const char* path, int slot);

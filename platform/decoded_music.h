@@ -1,9 +1,10 @@
 #pragma once
 // The music as a sound backend plays it: decoded by a thread of its own from the moment the
-// stream opens, so playback starts at once and the rest decodes while the show runs (the whole
-// file takes a third of a second, hundreds of times faster than it plays). The backend's feeding
-// code reads frame ranges from any thread; a range not decoded yet is not handed out, so the
-// music never skips ahead of what was decoded. Plain C++: both backends use it.
+// stream opens, so playback starts at once and the rest decodes while the show runs (the show's
+// music takes a third of a second, hundreds of times faster than it plays; a longer file stops at
+// MP3_MAX_SECONDS). The backend's feeding code reads frame ranges from any thread; a range not
+// decoded yet is not handed out, so the music never skips ahead of what was decoded. Plain C++:
+// both backends use it.
 #include <condition_variable>
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,10 @@
 #include "platform/mp3_decoder.h"
 
+#include <fcntl.h>
 #include <mpg123.h>
+#include <sys/stat.h>
 #include <syn123.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,9 +21,27 @@ namespace {
 // The sample rates of MPEG-1, MPEG-2 and MPEG-2.5 audio.
 constexpr long MP3_RATES[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
 constexpr size_t MP3_CHUNK_BYTES = 64 * 1024;
-// Reserving for the announced length saves the vector's doublings; past an hour the header is
-// more likely wrong than the music that long, so the vector grows as the audio really comes.
-constexpr long long MP3_MAX_RESERVED_SECONDS = 3600;
+
+// Opening a FIFO for reading would wait for a writer forever, so the file is opened without
+// waiting and only then checked to be a regular file.
+#ifdef O_NONBLOCK
+constexpr int OPEN_WITHOUT_WAITING = O_NONBLOCK;
+#else
+constexpr int OPEN_WITHOUT_WAITING = 0;
+#endif
+#ifdef O_BINARY
+constexpr int OPEN_BINARY = O_BINARY;
+#else
+constexpr int OPEN_BINARY = 0;
+#endif
+
+// The file libmpg123 reads, opened here: libmpg123 never closes a descriptor it was handed.
+struct FileDescriptor {
+  int fd = -1;
+  ~FileDescriptor() {
+    if (fd >= 0) close(fd);
+  }
+};
 
 struct DecoderDeleter {
   void operator()(mpg123_handle* h) const { mpg123_delete(h); }
@@ -42,6 +63,8 @@ std::string failure(const char* path, const std::string& cause) {
 struct Mp3Decoder::State {
   std::string path;
   int outputRate = 0;
+  int64_t framesLeft = 0;  // of the most a stream hands out
+  FileDescriptor file;     // outlives the decoder that reads it
   std::unique_ptr<mpg123_handle, DecoderDeleter> decoder;
   std::unique_ptr<syn123_handle, ResamplerDeleter> resampler;
   // The format, read from the first frame, and again whenever the stream changes it.
@@ -61,23 +84,41 @@ struct Mp3Decoder::State {
            syn123_setup_resample(resampler.get(), rate, outputRate, 2, 0, 0) == SYN123_OK;
   }
 
-  bool open(const char* file, int toRate, std::string* why) {
-    // libmpg123 says only "file access error": the system knows why.
-    FILE* probe = std::fopen(file, "rb");
-    if (!probe) {
-      *why = std::string("cannot open ") + file + ": " + std::strerror(errno);
+  // Opens `name` for libmpg123 when it is a regular file; a FIFO, a device or a folder is
+  // refused at once rather than read (a FIFO blocks, a device may never end).
+  bool openFile(const char* name, std::string* why) {
+    file.fd = ::open(name, O_RDONLY | OPEN_WITHOUT_WAITING | OPEN_BINARY);
+    if (file.fd < 0) {
+      *why = std::string("cannot open ") + name + ": " + std::strerror(errno);
       return false;
     }
-    std::fclose(probe);
-    path = file;
+    struct stat status {};
+    if (fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+      *why = std::string("cannot open ") + name +
+             (S_ISDIR(status.st_mode) ? ": is a folder, not a music file" : ": is not a regular file");
+      return false;
+    }
+#ifdef O_NONBLOCK
+    // A regular file reads the same either way; libmpg123 gets the plain blocking descriptor.
+    const int flags = fcntl(file.fd, F_GETFL);
+    if (flags >= 0) fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
+#endif
+    return true;
+  }
+
+  bool open(const char* name, int toRate, std::string* why) {
+    // Opened here rather than by libmpg123, which says only "file access error".
+    if (!openFile(name, why)) return false;
+    path = name;
     outputRate = toRate;
+    framesLeft = int64_t(MP3_MAX_SECONDS) * toRate;
 
     mpg123_init();  // a no-op since 1.27, needed before it
     int err = MPG123_OK;
     decoder.reset(mpg123_new(nullptr, &err));
     mpg123_handle* mh = decoder.get();
     if (!mh) {
-      *why = failure(file, mpg123_plain_strerror(err));
+      *why = failure(name, mpg123_plain_strerror(err));
       return false;
     }
     // Gapless decoding drops the encoder's delay and padding, so sample 0 is the music's first.
@@ -89,12 +130,12 @@ struct Mp3Decoder::State {
       mpg123_format(mh, r, MPG123_STEREO,
                     r == outputRate ? MPG123_ENC_SIGNED_16 : MPG123_ENC_FLOAT_32);
     }
-    if (mpg123_open(mh, file) != MPG123_OK) {
-      *why = failure(file, mpg123_strerror(mh));
+    if (mpg123_open_fd(mh, file.fd) != MPG123_OK) {
+      *why = failure(name, mpg123_strerror(mh));
       return false;
     }
     if (!takeFormat()) {
-      *why = failure(file, "not MPEG audio");
+      *why = failure(name, "not MPEG audio");
       return false;
     }
     chunk.resize(MP3_CHUNK_BYTES);
@@ -103,6 +144,7 @@ struct Mp3Decoder::State {
 
   Step decodeMore(std::vector<int16_t>* out, std::string* why) {
     mpg123_handle* mh = decoder.get();
+    const size_t before = out->size();
     for (;;) {
       size_t done = 0;
       const int rc = mpg123_read(mh, chunk.data(), chunk.size(), &done);
@@ -124,6 +166,14 @@ struct Mp3Decoder::State {
         std::transform(resampled.begin(), resampled.begin() + ptrdiff_t(2 * made),
                        std::back_inserter(*out), toInt16);
       }
+      const int64_t made = int64_t(out->size() - before) / 2;
+      if (made >= framesLeft) {
+        // All the show can play is there: the rest of a longer stream is never decoded.
+        out->resize(before + size_t(2 * framesLeft));
+        framesLeft = 0;
+        return Step::Done;
+      }
+      framesLeft -= made;
       if (rc == MPG123_DONE) return Step::Done;
       if (rc != MPG123_OK) {
         *why = failure(path.c_str(), mpg123_strerror(mh));
@@ -180,11 +230,11 @@ namespace {
 bool decode(const char* path, int outputRate, std::vector<int16_t>* out, std::string* why) {
   Mp3Decoder decoder;
   if (!decoder.open(path, outputRate, why)) return false;
-  // Reserving for the announced length saves the vector's doublings; past an hour the header is
-  // more likely wrong than the music that long, so the vector grows as the audio really comes.
+  // Reserving for the announced length saves the vector's doublings; a header may announce far
+  // more than the decoder hands out.
   const int64_t frames = decoder.announcedFrames();
-  if (frames > 0 && frames < MP3_MAX_RESERVED_SECONDS * outputRate) {
-    out->reserve(size_t(frames + outputRate) * 2);
+  if (frames > 0) {
+    out->reserve(size_t(std::min(frames + outputRate, int64_t(MP3_MAX_SECONDS) * outputRate)) * 2);
   }
   for (;;) {
     switch (decoder.decodeMore(out, why)) {

@@ -21,8 +21,9 @@ void DemoClock::setSeconds(float s) {
   startMs = uint32_t(int64_t(wanted));
 }
 
-double DemoClock::seconds() const {
-  uint32_t elapsed = platform::timeGetTime() - startMs;
+double DemoClock::seconds() const { return secondsOf(platform::timeGetTime() - startMs); }
+
+double DemoClock::secondsOf(uint32_t elapsedMs) {
   // 0.0010000000474974513 is the single-precision value of 0.001.
-  return double(elapsed) * 0.0010000000474974513;
+  return double(elapsedMs) * 0.0010000000474974513;
 }

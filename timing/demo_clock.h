@@ -14,6 +14,9 @@ class DemoClock {
   // Show time in seconds. The difference is unsigned, so a start ahead of the timer reads as a
   // huge time, never a negative one.
   double seconds() const;
+  // What the clock reads `elapsedMs` milliseconds after its start (154500 ms read as a little
+  // over 154.5 s).
+  static double secondsOf(uint32_t elapsedMs);
 
   uint32_t startMs;
 };

@@ -30,6 +30,9 @@ struct GlContext {
 namespace {
 
 bool videoUp = false;
+// Tries of a named display before giving up on it, the waits between them doubling: 1.5 s in all.
+constexpr int VIDEO_TRIES = 5;
+constexpr Uint32 VIDEO_RETRY_MS = 100;
 std::vector<Window*> openWindows;
 SDL_Window* keeperWindow = nullptr;
 SDL_GLContext keeperContext = nullptr;
@@ -163,21 +166,32 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
 bool videoStart(std::string* why) {
   if (videoUp) return true;
   catchEndRequests();
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    if (why) *why = SDL_GetError();
-    return false;
-  }
-  const char* driver = SDL_GetCurrentVideoDriver();
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-  const bool showsNothing =
-      driver && (strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0);
-  if (showsNothing && !(asked && strcasecmp(asked, driver) == 0)) {
-    if (why) *why = std::string("no display to open a window on (SDL fell back to its ") + driver + " driver)";
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return false;
+  const char* display = SDL_getenv("DISPLAY");
+  for (int attempt = 1;; ++attempt) {
+    std::string failure;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      failure = SDL_GetError();
+    } else {
+      const char* driver = SDL_GetCurrentVideoDriver();
+      const bool showsNothing =
+          driver && (strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0);
+      if (!showsNothing || (asked && strcasecmp(asked, driver) == 0)) {
+        videoUp = true;
+        return true;
+      }
+      failure = std::string("no display to open a window on (SDL fell back to its ") + driver + " driver)";
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    // An X server at its client limit refuses new connections until one it holds has closed,
+    // which on a busy server takes a moment after a program ends; a named display is asked
+    // again a few times before the program gives up on it.
+    if (!display || !*display || attempt == VIDEO_TRIES) {
+      if (why) *why = failure;
+      return false;
+    }
+    SDL_Delay(VIDEO_RETRY_MS << (attempt - 1));
   }
-  videoUp = true;
-  return true;
 }
 
 bool displayOffersMode(int width, int height) {

@@ -26,7 +26,13 @@ using LoadTexturesTest = GlTest;
 TEST_F(LoadTexturesTest, TheCardAloneKeepsAlphaAndTheCallersAlignmentSurvives) {
   ASSERT_EQ(chdir(buildDirectory().c_str()), 0);  // the show's data/ is made there
   glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+  // Mesa hands out texture names in sequence: the names between these two are loadTextures'.
+  GLuint before = 0, after = 0;
+  glGenTextures(1, &before);
   EXPECT_TRUE(loadTextures());
+  glGenTextures(1, &after);
+  EXPECT_EQ(after - before - 1, GLuint(TEX_CARD_RT + 1)) << "one name for each slot the show uses";
+  for (int slot = 0; slot <= TEX_CARD_RT; ++slot) EXPECT_TRUE(glIsTexture(textures[slot])) << slot;
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
   GLint alignment = 0;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);

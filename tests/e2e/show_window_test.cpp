@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tests/support/build_paths.h"
 #include "tests/support/x_screen.h"
@@ -70,6 +71,23 @@ TEST_F(ShowWindowTest, StartsFullscreenAndEscapeEndsItWithinASecond) {
   x_->press(w, "Escape");
   EXPECT_TRUE(within(1.0 - (nowSeconds() - pressed), [&] { return !x_->viewable(w); }));
   EXPECT_EQ(ended(10), 0) << output();
+}
+
+// A server at its client limit refuses a connection until one of its clients goes, as happens
+// on a busy server while other programs come and go: the show asks again rather than giving up.
+TEST_F(ShowWindowTest, AServerAtItsClientLimitIsAskedAgainOnceAClientGoes) {
+  x_ = std::make_unique<XScreen>("640x480x24");
+  ASSERT_TRUE(x_->ok());
+  std::vector<Display*> held;
+  while (Display* d = XOpenDisplay(nullptr)) held.push_back(d);
+  x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
+  const bool refused = within(60, [&] { return output().find("Maximum number of clients") != std::string::npos; });
+  // Room for the show's connections and its box's.
+  for (int i = 0; i < 4 && !held.empty(); ++i, held.pop_back()) XCloseDisplay(held.back());
+  ASSERT_TRUE(refused) << output();
+  EXPECT_NE(x_->waitForWindow("Kaikuranta", 30), 0u) << output();
+  EXPECT_EQ(output().find("fell back"), std::string::npos) << output();
+  for (Display* d : held) XCloseDisplay(d);
 }
 
 TEST_F(ShowWindowTest, F1SwitchesToAWindowAndBackAndACloseRequestEndsIt) {

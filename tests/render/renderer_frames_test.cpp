@@ -2,7 +2,9 @@
 // itself, and the program refuses what it cannot do.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -65,13 +67,32 @@ TEST(RendererFrames, SeekingDrawsTheFrameThatDrawingEveryPassDraws) {
   EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
 }
 
-// The replayed show ends as the show does: nothing is drawn after 154.5 s.
+// The replayed show ends as the show does, on the pass the program's up-front check names.
 TEST(RendererFrames, TheReplayedShowEndsByItselfAfter154AndAHalfSeconds) {
   Frame last, none;
-  EXPECT_TRUE(renderer().runTo(renderer().passAt(154.4), false, &last));
+  const int64_t lastPass = OfflineRenderer::lastPass(60);
+  EXPECT_GE(lastPass, renderer().passAt(154.4));
+  EXPECT_TRUE(renderer().runTo(lastPass, false, &last));
   EXPECT_FALSE(renderer().ended());
-  EXPECT_FALSE(renderer().runTo(renderer().passAt(154.6), true, &none));
+  EXPECT_FALSE(renderer().runTo(lastPass + 1, true, &none));
   EXPECT_TRUE(renderer().ended());
+}
+
+TEST(RendererProgram, ShowTimesAreDecimalDigitsWithAnOptionalFraction) {
+  const struct {
+    const char* text;
+    double seconds;
+  } accepted[] = {{"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}};
+  for (const auto& a : accepted) {
+    double seconds = -1;
+    EXPECT_TRUE(parseShowTime(a.text, &seconds)) << a.text;
+    EXPECT_EQ(seconds, a.seconds) << a.text;
+  }
+  for (const char* text : {"", "0x10", " 5", "5 ", "+5", "-0", "1e2", "inf", "nan", ".5", "5.",
+                           "1,5", "5s", "1.2.3"}) {
+    double seconds = -1;
+    EXPECT_FALSE(parseShowTime(text, &seconds)) << '"' << text << '"';
+  }
 }
 
 TEST(RendererProgram, RefusesWhatItCannotDo) {
@@ -86,8 +107,12 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
       {{"--fps", "sixty", "--at", "1", "--out", "/tmp"}, "--fps"},
       {{"--at", "1"}, "--out"},
       // Times the show never reaches are refused before any work, not turned into pass numbers.
-      {{"--at", "2e17", "--out", "/tmp/kk-nothing"}, "the show ends at 154.5 s"},
+      {{"--at", "200000000000000000", "--out", "/tmp/kk-nothing"}, "the show ends at 154.5 s"},
       {{"--at", "154.51", "--out", "/tmp/kk-nothing"}, "the show ends at 154.5 s"},
+      // The clock reads 154500 ms as past the end: that frame is never drawn, at any rate.
+      {{"--at", "154.5", "--out", "/tmp/kk-nothing"}, "last frame at 60 per second is at 154.483 s"},
+      {{"--at", "154.5", "--digest", "--fps", "2"}, "last frame at 2 per second is at 154.000 s"},
+      {{"--at", "0x10", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "nan", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "-inf", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "-0.5", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
@@ -98,9 +123,25 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
   };
   for (const auto& c : cases) {
     std::string out;
-    EXPECT_EQ(runRenderer(c.args, &out, c.dir, c.env) == 0, c.args[0] == "--help") << c.args[0];
+    EXPECT_EQ(runRenderer(c.args, &out, c.dir, c.env), c.args[0] == "--help" ? 0 : 2) << c.args[0];
     EXPECT_NE(out.find(c.says), std::string::npos) << out;
   }
+}
+
+TEST(RendererProgram, AFrameThatCannotBeWrittenLeavesNoFileAndOneLine) {
+  char dir[] = "/tmp/kk-full-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  // A real failed write: no file of the renderer's may grow past 50 KB, a third of a frame.
+  const std::string render = buildDirectory() + "/tools/render/kaikuranta-render";
+  ChildProcess child({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 100; exec " + render + " --at 1 --out " + dir},
+                     buildDirectory());
+  int status = -1;
+  ASSERT_TRUE(child.wait(300, &status));
+  const std::string out = child.output();
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_EQ(out.rfind("kaikuranta-render: cannot write " + std::string(dir) + "/000060.png: ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  EXPECT_EQ(rmdir(dir), 0) << "the folder is left empty";
 }
 
 TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {

@@ -79,4 +79,21 @@ TEST(DecodedMusicTest, StoppedEarlyKeepsAWholePrefixAndAMissingFileStartsNothing
   std::remove(path.c_str());
 }
 
+TEST(DecodedMusicTest, ALongFileDecodesOnlyWhatTheShowCanPlay) {
+  // 200 s at 8000 Hz mono: quick to make, and resampled like any rate but the output's.
+  const std::string path = makeMp3(200.0, {8000, 1, false, Mp3Tag::NONE});
+  const int64_t most = int64_t(platform::MP3_MAX_SECONDS) * RATE;
+  EXPECT_GE(most, int64_t(154.5 * RATE)) << "the show plays 154.5 s of its music";
+  std::string why;
+  platform::DecodedMusic music;
+  ASSERT_TRUE(music.start(path.c_str(), RATE, 1, &why)) << why;
+  music.waitFor(200 * RATE);
+  EXPECT_TRUE(music.finished());
+  EXPECT_EQ(music.decodedFrames(), most);
+  std::vector<int16_t> whole;
+  ASSERT_TRUE(platform::decodeMp3File(path.c_str(), RATE, &whole, &why)) << why;
+  EXPECT_EQ(int64_t(whole.size() / 2), most);
+  std::remove(path.c_str());
+}
+
 }  // namespace

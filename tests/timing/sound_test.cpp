@@ -3,11 +3,15 @@
 #include "platform/sound.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <string>
 
 #include "platform/clock.h"
@@ -128,6 +132,29 @@ TEST_F(SoundTest, MissingOrBrokenMusicOrNoDevicePlaysSilentOnTheClock) {
   expectOneSilentLine(::testing::internal::GetCapturedStderr(), "audio");
   expectFollowsWallClock(play(platform::soundStreamOpen(path.c_str()), 0, 250), 10);
   std::remove(path.c_str());
+}
+
+TEST_F(SoundTest, AMusicFileThatIsAFifoPlaysSilentWithoutWaitingForAWriter) {
+  ASSERT_TRUE(platform::soundInit(44100));
+  char dir[] = "/tmp/kk-fifo-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string fifo = std::string(dir) + "/music.mp3";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ::testing::internal::CaptureStderr();
+  auto opening = std::async(std::launch::async, [&] { return platform::soundStreamOpen(fifo.c_str()); });
+  if (opening.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+    ADD_FAILURE() << "opening the FIFO waits for a writer";
+    // Every open that waits is let go by a writer that comes and goes: the stream then ends.
+    while (opening.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+      const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) close(writer);
+    }
+  }
+  SoundStream* s = opening.get();
+  expectOneSilentLine(::testing::internal::GetCapturedStderr(), fifo + ": is not a regular file");
+  expectFollowsWallClock(play(s, 1000, 200), 10);
+  std::remove(fifo.c_str());
+  rmdir(dir);
 }
 
 // The stall rule itself is tested in sound_position_test.cpp; here the SDL device feeds it.

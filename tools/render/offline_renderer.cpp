@@ -2,6 +2,9 @@
 
 #include "platform/gl.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "app/init_show.h"
 #include "app/window.h"
 #include "assets/bitmap_font.h"
@@ -12,6 +15,7 @@
 #include "platform/headless_gl.h"
 #include "show/frame.h"
 #include "timing/beat_timing.h"
+#include "timing/demo_clock.h"
 
 bool OfflineRenderer::start(int fps, std::string* error) {
   if (fps < 1 || fps > 1000) {
@@ -30,8 +34,28 @@ bool OfflineRenderer::start(int fps, std::string* error) {
   return true;
 }
 
-int64_t OfflineRenderer::passAt(double seconds) const {
-  return int64_t(seconds * fps_ + 0.5);
+int64_t OfflineRenderer::passAt(double seconds, int fps) { return int64_t(seconds * fps + 0.5); }
+
+int64_t OfflineRenderer::lastPass(int fps) {
+  // Pass k runs at floor(k x 1000 / fps) ms, read as the show's clock reads it.
+  int64_t pass = int64_t(SHOW_END_SECONDS * fps) + 1;
+  while (DemoClock::secondsOf(uint32_t(pass * 1000 / fps)) > SHOW_END_SECONDS) --pass;
+  return pass;
+}
+
+bool parseShowTime(const char* text, double* seconds) {
+  const char* c = text;
+  while (*c >= '0' && *c <= '9') ++c;
+  if (c == text) return false;
+  if (*c == '.') {
+    const char* fraction = ++c;
+    while (*c >= '0' && *c <= '9') ++c;
+    if (c == fraction) return false;
+  }
+  if (*c != '\0') return false;
+  // Digits and at most one point: strtod reads them as written in the program's C locale.
+  *seconds = std::strtod(text, nullptr);
+  return std::isfinite(*seconds);
 }
 
 double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {

@@ -15,7 +15,11 @@ class OfflineRenderer {
   int64_t nextPass() const { return pass_; }
   bool ended() const { return ended_; }
   // The pass drawn at `seconds` of show time.
-  int64_t passAt(double seconds) const;
+  int64_t passAt(double seconds) const { return passAt(seconds, fps_); }
+  static int64_t passAt(double seconds, int fps);
+  // The last pass the show draws at `fps` passes a second: on the next its clock has passed
+  // 154.5 s.
+  static int64_t lastPass(int fps);
 
   // Frames come back as BGRA rows instead of RGBA: the order the driver keeps them in, read
   // without a conversion.
@@ -44,6 +48,10 @@ class OfflineRenderer {
   bool bgra_ = false;
   std::vector<double> frameMillis_;
 };
+
+// A show time as the command line gives it: decimal digits with an optional fraction ("29",
+// "150.75"). Anything else is refused: signs, spaces, exponents, hexadecimal, inf and nan.
+bool parseShowTime(const char* text, double* seconds);
 
 // A 64-bit digest (FNV-1a) of the red, green and blue bytes of a frame's RGBA rows: the picture a
 // viewer sees. The back buffer's alpha never reaches the screen, so it is left out.

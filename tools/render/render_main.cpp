@@ -45,13 +45,6 @@ int fail(const std::string& message) {
   return 2;
 }
 
-bool parseNumber(const char* text, double* value) {
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtod(text, &end);
-  return errno == 0 && end != text && *end == '\0' && std::isfinite(*value);
-}
-
 #ifdef _WIN32
 // Windows looks for a program beside the one that starts it, then on the PATH; the encoder's
 // pipe carries bytes, which a text-mode pipe would change.
@@ -113,6 +106,7 @@ int main(int argc, char** argv) {
   platform::setProgramName("kaikuranta-render");
   int fps = 60;
   std::vector<double> at;
+  std::vector<std::string> atText;
   std::string outDir, video;
   bool digest = false;
   for (int i = 1; i < argc; ++i) {
@@ -128,17 +122,18 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--fps" && hasValue) {
       double v;
-      if (!parseNumber(argv[++i], &v) || v != std::floor(v) || v < 1 || v > 1000)
+      if (!parseShowTime(argv[++i], &v) || v != std::floor(v) || v < 1 || v > 1000)
         return fail(std::string("--fps wants a whole number from 1 to 1000, not ") + argv[i]);
       fps = int(v);
     } else if (arg == "--at" && hasValue) {
       double v;
-      if (!parseNumber(argv[++i], &v) || v < 0)
+      if (!parseShowTime(argv[++i], &v))
         return fail(std::string("--at wants a show time in seconds, not ") + argv[i]);
       // Checked before any pass number is worked out: a time far past the end has none.
       if (v > SHOW_END_SECONDS)
         return fail(std::string("--at ") + argv[i] + ": the show ends at 154.5 s, nothing is drawn after it");
       at.push_back(v);
+      atText.push_back(argv[i]);
     } else if (arg == "--out" && hasValue) {
       outDir = argv[++i];
     } else if (arg == "--digest") {
@@ -149,6 +144,16 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stderr);
       const bool known = arg == "--fps" || arg == "--at" || arg == "--out" || arg == "--video";
       return fail(known ? arg + " wants a value" : "unknown argument " + arg);
+    }
+  }
+  // Every frame asked for is one the show draws, or nothing is drawn: --fps may come last.
+  const int64_t last = OfflineRenderer::lastPass(fps);
+  for (size_t k = 0; k < at.size(); ++k) {
+    if (OfflineRenderer::passAt(at[k], fps) > last) {
+      char end[96];
+      std::snprintf(end, sizeof end, "the show ends at 154.5 s, its last frame at %d per second is at %.3f s",
+                    fps, double(last * 1000 / fps) / 1000.0);
+      return fail("--at " + atText[k] + ": " + end);
     }
   }
   if (at.empty() && video.empty()) {
@@ -197,7 +202,7 @@ int main(int argc, char** argv) {
       char name[32];
       std::snprintf(name, sizeof name, "/%06lld.png", (long long)pass);
       if (!writePng(outDir + name, SCREEN_WIDTH, SCREEN_HEIGHT, rgba)) {
-        status = fail("cannot write " + outDir + name);
+        status = 1;  // writePng said why
         break;
       }
     }
@@ -247,13 +252,14 @@ int main(int argc, char** argv) {
   // Digest lines stay whole ahead of the summary on a shared output.
   std::fflush(stdout);
   std::vector<double> ms = renderer.frameMillis();
-  if (!ms.empty()) {
+  // A failure is told in its one line, without the summary.
+  if (status == 0 && !ms.empty()) {
     double sum = 0;
     for (double m : ms) sum += m;
     std::sort(ms.begin(), ms.end());
     const double p95 = ms[std::min(ms.size() - 1, size_t(std::ceil(0.95 * double(ms.size()))) - 1)];
-    std::fprintf(stderr, "drew %zu frames: mean %.2f ms, 95th percentile %.2f ms per frame\n", ms.size(),
-                 sum / double(ms.size()), p95);
+    platform::report("drew %llu frames: mean %.2f ms, 95th percentile %.2f ms per frame",
+                     (unsigned long long)ms.size(), sum / double(ms.size()), p95);
   }
   return status;
 }
