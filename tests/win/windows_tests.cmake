@@ -21,7 +21,6 @@ set(kk_win_test_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/assets/textures_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/quads_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/feedback_blur_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/show/frame_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/messages_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/sprites_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/stars_test.cpp
