@@ -46,7 +46,7 @@ std::vector<uint8_t> encodeMusic(int rate, int channels, bool lameTag, double se
   Mp3Settings settings;
   settings.rate = rate;
   settings.channels = channels;
-  settings.kbps = 32;
+  settings.kbps = 64;  // the least at which LAME fits its gapless tag into a frame here
   settings.lameTag = lameTag;
   const int frames = int(rate * seconds);
   std::vector<int16_t> pcm(size_t(frames) * size_t(channels));
