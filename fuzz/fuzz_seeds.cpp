@@ -2,8 +2,6 @@
 // coding the loader meets (baseline, progressive, greyscale, subsampled, restart intervals,
 // arithmetic coding, CMYK, crafted multi-scan files) and short MP3s (stereo and mono, with and
 // without the LAME tag, at another sample rate, behind an ID3v2 tag). Deterministic.
-#include <lame/lame.h>
-
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -12,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
-#include "tools/picture_bench/crafted_jpeg.h"
+#include "tools/media_files/bytes_file.h"
+#include "tools/media_files/crafted_jpeg.h"
+#include "tools/media_files/jpeg_file.h"
+#include "tools/media_files/mp3_file.h"
 
 namespace {
 
@@ -26,72 +25,36 @@ struct PictureSeed {
 };
 
 std::vector<uint8_t> encodePicture(const PictureSeed& seed) {
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = JDIMENSION(seed.width);
-  info.image_height = JDIMENSION(seed.height);
-  info.input_components = seed.components;
-  info.in_color_space = seed.components == 1 ? JCS_GRAYSCALE : seed.components == 4 ? JCS_CMYK : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 75, TRUE);
-  if (seed.components == 3 && !seed.subsampled) {
-    for (int c = 0; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-  }
-  if (seed.progressive) jpeg_simple_progression(&info);
-  info.arith_code = seed.arithmetic ? TRUE : FALSE;
-  info.restart_in_rows = seed.restartRows;
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(size_t(seed.width) * size_t(seed.components));
-  for (int y = 0; y < seed.height; ++y) {
-    for (size_t i = 0; i < row.size(); ++i) {
-      const int x = int(i) / seed.components, c = int(i) % seed.components;
-      row[i] = JSAMPLE((x * 255 / seed.width + y * 97 / seed.height + c * 60 + ((x ^ y) & 8) * 4) & 255);
+  JpegSettings settings;
+  settings.width = seed.width;
+  settings.height = seed.height;
+  settings.components = seed.components;
+  settings.subsampled = seed.subsampled;
+  settings.progressive = seed.progressive;
+  settings.arithmetic = seed.arithmetic;
+  settings.restartRows = seed.restartRows;
+  return encodeJpeg(settings, [&seed](int y, uint8_t* row) {
+    for (int i = 0; i < seed.width * seed.components; ++i) {
+      const int x = i / seed.components, c = i % seed.components;
+      row[i] = uint8_t((x * 255 / seed.width + y * 97 / seed.height + c * 60 + ((x ^ y) & 8) * 4) & 255);
     }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
+  });
 }
 
-// A short tone, 16-bit PCM, interleaved when stereo.
+// A short tone, at a pitch of its own in each channel.
 std::vector<uint8_t> encodeMusic(int rate, int channels, bool lameTag, double seconds) {
-  lame_global_flags* lame = lame_init();
-  lame_set_in_samplerate(lame, rate);
-  lame_set_out_samplerate(lame, rate);
-  lame_set_num_channels(lame, channels);
-  lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
-  lame_set_brate(lame, 32);
-  lame_set_quality(lame, 7);
-  lame_set_bWriteVbrTag(lame, lameTag ? 1 : 0);
-  lame_set_write_id3tag_automatic(lame, 0);
-  if (lame_init_params(lame) < 0) std::exit(1);
+  Mp3Settings settings;
+  settings.rate = rate;
+  settings.channels = channels;
+  settings.kbps = 64;  // the least at which LAME fits its gapless tag into a frame here
+  settings.lameTag = lameTag;
   const int frames = int(rate * seconds);
-  std::vector<short> pcm(size_t(frames) * size_t(channels));
+  std::vector<int16_t> pcm(size_t(frames) * size_t(channels));
   for (int i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) pcm[size_t(i * channels + c)] = short(8000 * std::sin(i * (0.05 + 0.02 * c)));
+    for (int c = 0; c < channels; ++c) pcm[size_t(i * channels + c)] = int16_t(8000 * std::sin(i * (0.05 + 0.02 * c)));
   }
-  std::vector<uint8_t> out(size_t(frames) * 5 / 4 + 7200);
-  int bytes = channels == 1 ? lame_encode_buffer(lame, pcm.data(), pcm.data(), frames, out.data(), int(out.size()))
-                            : lame_encode_buffer_interleaved(lame, pcm.data(), frames, out.data(), int(out.size()));
-  if (bytes < 0) std::exit(1);
-  const int flushed = lame_encode_flush(lame, out.data() + bytes, int(out.size()) - bytes);
-  if (flushed < 0) std::exit(1);
-  out.resize(size_t(bytes + flushed));
-  if (lameTag) {
-    unsigned char tag[2048];
-    const size_t size = lame_get_lametag_frame(lame, tag, sizeof tag);
-    if (size > 0 && size <= out.size()) std::copy(tag, tag + size, out.begin());
-  }
-  lame_close(lame);
+  std::vector<uint8_t> out = encodeMp3(settings, pcm);
+  if (out.empty()) std::exit(1);
   return out;
 }
 

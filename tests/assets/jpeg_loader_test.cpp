@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "tests/assets/test_pictures.h"
-#include "tools/picture_bench/crafted_jpeg.h"
+#include "tools/media_files/crafted_jpeg.h"
 
 namespace {
 

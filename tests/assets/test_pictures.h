@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "assets/jpeg_loader.h"
+#include "tools/media_files/bytes_file.h"
+#include "tools/media_files/jpeg_file.h"
 
 // Channel `ch` at (u, v) in [0,1]: red follows x, green follows y (top row 0), blue is flat;
 // grey mixes both so that either way of turning the picture shows.
@@ -85,30 +87,11 @@ inline LibraryPicture decodeWithLibrary(const std::string& path) {
 
 // Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
 inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = JDIMENSION(w);
-  info.image_height = JDIMENSION(h);
-  info.input_components = components;
-  info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  if (progressive) jpeg_simple_progression(&info);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(size_t(w) * size_t(components));
-  JSAMPROW rows[] = {row.data()};
-  for (int y = 0; y < h; ++y) {
-    for (size_t i = 0; i < row.size(); ++i) {
-      row[i] = JSAMPLE(shade(components, int(i) % components, int(i) / components / (w - 1.0), y / (h - 1.0)));
-    }
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
+  JpegSettings settings;
+  settings.width = w, settings.height = h, settings.components = components;
+  settings.quality = 95;
+  settings.progressive = progressive;
+  ASSERT_TRUE(writeBytes(path, encodeJpeg(settings, [&](int y, uint8_t* row) {
+    for (int i = 0; i < w * components; ++i) row[i] = uint8_t(shade(components, i % components, i / components / (w - 1.0), y / (h - 1.0)));
+  }))) << path;
 }

@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kTick = 0.0010000000474974513;  // the single-precision 0.001, not 0.001 itself
 
-TEST(DemoClock, WrapsHarmlesslyAndAStartAheadReadsHuge) {
+TEST(DemoClock, WrapsHarmlesslyAStartAheadReadsHugeAndSetSecondsTruncates) {
   platform::useSimulatedClock(true, 0xFFFFFF00u);
   DemoClock clock;
   EXPECT_EQ(clock.start(), 0xFFFFFF00u);
@@ -17,12 +17,9 @@ TEST(DemoClock, WrapsHarmlesslyAndAStartAheadReadsHuge) {
 
   clock.startMs = 0x100u + 1000u;  // a start one second ahead of the timer
   EXPECT_NEAR(clock.seconds(), 4294966.296, 0.3);
-  platform::useSimulatedClock(false);
-}
 
-TEST(DemoClock, SetSecondsTruncatesTowardZero) {
-  platform::useSimulatedClock(true, 1000);
-  DemoClock clock;
+  // Setting the time truncates toward zero.
+  platform::setSimulatedTime(1000);
   clock.setSeconds(2.5f);  // 1000 - 2500 wraps below zero
   EXPECT_EQ(clock.startMs, uint32_t(-1500));
   EXPECT_DOUBLE_EQ(clock.seconds(), 2500.0 * kTick);

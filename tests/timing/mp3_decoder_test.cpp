@@ -35,7 +35,7 @@ double rmsDbOfMiddle(const std::vector<int16_t>& s) {
 
 TEST(Mp3DecoderTest, EveryMpegRateLayoutAndTagDecodesAtItsPitchAndLength) {
   struct Case {
-    Mp3Format format;
+    Mp3Settings format;
     double extraSeconds;  // what the encoder's delay and padding may add
   };
   const Case cases[] = {

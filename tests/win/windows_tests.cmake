@@ -21,7 +21,6 @@ set(kk_win_test_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/assets/textures_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/quads_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fx/feedback_blur_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/show/frame_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/messages_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/sprites_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/stars_test.cpp
@@ -31,5 +30,5 @@ add_executable(win_unit_tests ${kk_win_test_sources} ${kk_win_own_tests})
 target_include_directories(win_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
 # Run from the build folder, which holds data/.
 target_compile_definitions(win_unit_tests PRIVATE KK_DEFAULT_BINARY_DIR=".")
-target_link_libraries(win_unit_tests PRIVATE kk_app gtest_main gtest)
+target_link_libraries(win_unit_tests PRIVATE kk_app kk_media_files gtest_main gtest)
 add_dependencies(win_unit_tests show_data)

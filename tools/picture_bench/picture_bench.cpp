@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "assets/textures.h"
 #include "platform/headless_gl.h"
-#include "tools/picture_bench/crafted_jpeg.h"
+#include "tools/media_files/bytes_file.h"
+#include "tools/media_files/crafted_jpeg.h"
+#include "tools/media_files/jpeg_file.h"
 
 namespace {
 
@@ -95,39 +95,24 @@ Cost measure(const std::string& path) {
 // A picture with the statistics of a photo: broad shapes, mid-sized texture and grain, so that it
 // compresses like one (about two bits a pixel at quality 85).
 void writePhotoLike(const std::string& path, int w, int h, bool progressive) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) std::exit(2);
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = JDIMENSION(w);
-  info.image_height = JDIMENSION(h);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 85, TRUE);
-  if (progressive) jpeg_simple_progression(&info);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(size_t(w) * 3);
+  JpegSettings settings;
+  settings.width = w;
+  settings.height = h;
+  settings.quality = 85;
+  settings.progressive = progressive;
   uint32_t noise = 2463534242u;
-  for (int y = 0; y < h; ++y) {
+  const std::vector<uint8_t> bytes = encodeJpeg(settings, [&](int y, uint8_t* row) {
     for (int x = 0; x < w; ++x) {
       const double shape = 60 * std::sin(x * 0.011 + std::sin(y * 0.007) * 3) + 40 * std::cos(y * 0.013 + x * 0.002);
       const double texture = 18 * std::sin(x * 0.21 + y * 0.17) * std::sin(y * 0.09);
       for (int c = 0; c < 3; ++c) {
         noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
         const double v = 128 + shape * (1 - 0.3 * c) + texture + int(noise % 17) - 8;
-        row[size_t(x) * 3 + size_t(c)] = JSAMPLE(v < 0 ? 0 : v > 255 ? 255 : v);
+        row[size_t(x) * 3 + size_t(c)] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
       }
     }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
+  });
+  if (!writeBytes(path, bytes)) std::exit(2);
 }
 
 void writeCrafted(const std::string& path, const CraftedJpeg& picture) {

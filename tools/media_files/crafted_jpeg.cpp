@@ -1,7 +1,6 @@
-#include "tools/picture_bench/crafted_jpeg.h"
+#include "tools/media_files/crafted_jpeg.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -65,11 +64,4 @@ std::vector<uint8_t> craftJpeg(const CraftedJpeg& picture) {
   }
   out.insert(out.end(), {0xFF, 0xD9});
   return out;
-}
-
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
 }

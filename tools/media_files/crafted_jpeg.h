@@ -2,7 +2,6 @@
 // JPEG files written byte by byte, for what an encoder never writes: any declared size over data
 // that is flat, cut short, padded or scanned again and again. Plain functions, any thread.
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // Each Huffman table has a single one-bit code (a DC difference of 0, an end of block), so zero
@@ -20,6 +19,3 @@ struct CraftedJpeg {
 };
 
 std::vector<uint8_t> craftJpeg(const CraftedJpeg& picture);
-
-// Writes the bytes to `path`; false when that fails.
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
