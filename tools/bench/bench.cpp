@@ -24,6 +24,7 @@
 #include "app/init_show.h"
 #include "app/program.h"
 #include "app/window.h"
+#include "assets/frame_size.h"
 #include "fx/grid_mesh.h"
 #include "fx/quads.h"
 #include "fx/rippling_surface.h"
@@ -111,7 +112,7 @@ double timeReference(GLuint texture) {
   glPushMatrix();
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -1.0f);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, frameSize().width, frameSize().height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -293,7 +294,7 @@ int benchWindow() {
   // A silent, but real, audio thread: the show decodes and plays its music as it would.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   // Windowed: a display without a 640x480 mode would otherwise stop the run with a question.
-  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, false)) return 1;
+  if (!openWindow("Kaikuranta", frameSize().width, frameSize().height, 32, false)) return 1;
   std::printf("%s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   windowReference = referenceTexture();
@@ -345,7 +346,7 @@ int startupChild(uint64_t launchedMicros, bool windowed) {
   const double inMain = since();
   platform::catchEndRequests();
   platform::prepareStartupMemory();
-  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, windowed ? false : fullscreen)) return 1;
+  if (!openWindow("Kaikuranta", frameSize().width, frameSize().height, 32, windowed ? false : fullscreen)) return 1;
   const double windowOpen = since();
   initShow();
   const double startedUp = since();
