@@ -1,8 +1,11 @@
 #pragma once
-// Writing frames as PNG files: RGBA rows as GL reads them (bottom row first), stored top row
-// first as opaque RGB.
+// Frames as PNG files: RGBA rows as GL reads them (bottom row first), stored top row first as
+// opaque RGB, and read back as RGB for the tools' and tests' comparisons. Any thread.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgbaBottomUp);
+
+// Reads a PNG file as RGB rows, top row first; false when it cannot be read.
+bool readPngRgb(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgb);
