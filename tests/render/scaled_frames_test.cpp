@@ -28,12 +28,12 @@ struct Moment {
   int pass;      // at 60 passes a second: the file's name
   Bubble text;   // where text shows, if anywhere
 };
-// Every layer shows in at least one: the approaching figure and a left beat picture; the bubble
-// opening with its text still off the card's right edge (the whole card compared); a special
-// picture; a spiral flash through the glow; the late star field; the black end with the bubble
-// opening again.
+// Every layer shows in at least one: the approaching figure and a left beat picture; a special
+// picture; the lower bubble half open with its text just off the card's right edge, so the whole
+// card is compared; a spiral flash through the glow; the late star field; the black end with the
+// bubble opening again.
 const Moment MOMENTS[] = {
-    {1.85, 111, Bubble::None},   {14.5, 870, Bubble::None},   {16.25, 975, Bubble::Upper},
+    {1.85, 111, Bubble::None},   {16.25, 975, Bubble::Upper}, {32.0, 1920, Bubble::None},
     {80.0, 4800, Bubble::Lower}, {95.0, 5700, Bubble::Lower}, {148.2, 8892, Bubble::None},
 };
 
