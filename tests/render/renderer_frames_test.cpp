@@ -91,8 +91,6 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
       {{"--at", "nan", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "-inf", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "-0.5", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
-      // Away from data/, the missing files are named.
-      {{"--at", "1", "--out", "/tmp/kk-nothing"}, "missing data file data/", "/", {}},
       // No ffmpeg on the path: a clear word before any work is done.
       {{"--video", "/tmp/kk.mp4"}, "ffmpeg", buildDirectory(), {{"PATH", "/nonexistent"}}},
   };
