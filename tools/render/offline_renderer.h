@@ -1,7 +1,8 @@
 #pragma once
 // The show on a replayed clock: the real start-up and the real frame and timing code in a
-// headless GL context of the frame's size (frameSize(), 640x480 unless set before start), pass k of the loop at show time floor(k x 1000 / fps) ms, the
-// music position following the same clock. The same arguments always give the same frames.
+// headless GL context of the frame's size (frameSize(), 640x480 unless set before start), pass k
+// of the loop at show time floor(k x 1000 / fps) ms, the music position following the same
+// clock. The same arguments always give the same frames. Program thread.
 #include <cstdint>
 #include <string>
 #include <vector>
