@@ -9,7 +9,7 @@
 #include "app/frame_pacer.h"
 #include "app/init_show.h"
 #include "app/window.h"
-#include "fx/quads.h"
+#include "assets/frame_size.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/report.h"
@@ -31,7 +31,7 @@ void pacedSwap() {
 bool toggleWindow() {
   const bool wasFullscreen = fullscreen;
   closeWindow();
-  if (!openWindow("Rovora", SCREEN_WIDTH, SCREEN_HEIGHT, 32, !wasFullscreen)) return false;
+  if (!openWindow("Rovora", frameSize().width, frameSize().height, 32, !wasFullscreen)) return false;
   // The new context starts without the swap interval; ask again and measure the swaps anew.
   pacer.reset(requestSwapInterval());
   return true;
@@ -57,7 +57,7 @@ int runShow() {
     return 1;
   }
   platform::prepareStartupMemory();
-  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, fullscreen)) return 0;
+  if (!openWindow("Kaikuranta", frameSize().width, frameSize().height, 32, fullscreen)) return 0;
   initShow();
   startPacing(platform::displayRefreshRate(), swapIntervalAccepted);
   return runMainLoop(showLoopSteps());

@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "assets/frame_size.h"
 #include "platform/glyphs.h"
 #include "platform/report.h"
 
 GLuint fontListBase = 0;
+
+int fontPixelHeight() { return scaledPixels(FONT_PIXEL_HEIGHT); }
 
 void buildFont() {
   fontListBase = glGenLists(FONT_CHAR_COUNT);
@@ -18,7 +21,7 @@ void buildFont() {
   // says why its messages are missing.
   std::vector<platform::GlyphBitmap> glyphs;
   std::string file;
-  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FONT_FIRST_CHAR, FONT_CHAR_COUNT,
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, fontPixelHeight(), FONT_FIRST_CHAR, FONT_CHAR_COUNT,
                                  &glyphs, &file)) {
     if (file.empty()) {
       platform::report("no font found for \"%s\"; the messages will not show", FONT_FAMILY);

@@ -6,13 +6,16 @@
 // The face the messages ask for; whatever the system matches for it is drawn as is.
 constexpr const char* FONT_FAMILY = "Arial Black";
 constexpr int FONT_WEIGHT = 700;
-constexpr int FONT_PIXEL_HEIGHT = 35;
+constexpr int FONT_PIXEL_HEIGHT = 35;  // in the 640x480 frame
 constexpr int FONT_FIRST_CHAR = 32;
 constexpr int FONT_CHAR_COUNT = 96;
 
+// The em height the glyphs are rasterised at for the frame's size: 35 pixels at 640x480.
+int fontPixelHeight();
+
 extern GLuint fontListBase;  // list of character n is fontListBase + (n - 32)
 
-// Builds the 96 lists in the current GL context.
+// Builds the 96 lists in the current GL context, at the frame's glyph height.
 void buildFont();
 
 // Formats printf-style into a 256-byte buffer (never past it) and draws it at the raster

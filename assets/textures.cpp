@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/frame_size.h"
 #include "assets/jpeg_loader.h"
 #include "assets/mipmaps.h"
 #include "platform/data_folder.h"
@@ -25,8 +26,8 @@ void defineRenderTarget(int slot, GLenum format) {
   glBindTexture(GL_TEXTURE_2D, textures[slot]);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), RENDER_TARGET_SIZE, RENDER_TARGET_SIZE, 0, format,
-               GL_UNSIGNED_BYTE, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), cornerSize(), cornerSize(), 0, format, GL_UNSIGNED_BYTE,
+               nullptr);
 }
 
 struct Picture {

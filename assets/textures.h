@@ -24,14 +24,11 @@ enum TextureSlot {
 
 constexpr int TEX_SLOT_COUNT = 17;
 
-// The side of the three render targets: the corner of the screen an effect draws into and
-// captures.
-constexpr int RENDER_TARGET_SIZE = 256;
-
 extern GLuint textures[TEX_SLOT_COUNT];
 
-// Names and defines the three render targets and loads the fourteen pictures from data/, one
-// texture name per slot. A picture that cannot be used ends the process (status 1, one line on standard error
+// Names and defines the three render targets (squares of cornerSize(), the corner of the frame
+// an effect draws into and captures: 256 at 640x480) and loads the fourteen pictures from data/,
+// one texture name per slot. A picture that cannot be used ends the process (status 1, one line on standard error
 // naming the file).
 bool loadTextures();
 

@@ -1,6 +1,7 @@
 #pragma once
-// Softens one 256x256 render target into another with chained four-tap passes on the GPU. Draws
-// only in the lower-left 256x256 of the buffer and leaves blending and depth testing off.
+// Softens one render target into another with chained four-tap passes on the GPU. Draws only in
+// the buffer's lower-left corner (cornerSize(): 256x256 at 640x480) and leaves blending and depth
+// testing off.
 #include "platform/gl.h"
 #include <cstdint>
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 GLuint captureSlot = 0;
 CornerCopy cornerCopy = CornerCopy::Unchosen;
@@ -44,7 +45,7 @@ void drawSquare(float h) {
 }
 
 void beginCapture(GLuint texture) {
-  glViewport(0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE);
+  glViewport(0, 0, cornerSize(), cornerSize());
   captureSlot = texture;
 }
 
@@ -57,20 +58,23 @@ void copyCorner(GLuint texture) {
     const bool software = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
     cornerCopy = software ? CornerCopy::ReadAndUpload : CornerCopy::Copy;
   }
+  const int side = cornerSize();
   glBindTexture(GL_TEXTURE_2D, texture);
   if (cornerCopy == CornerCopy::Copy) {
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, side, side);
     return;
   }
-  // BGRA is the order the rasteriser keeps its pixels in: no conversion either way. Rows of 1024
-  // bytes read and unpack alike whatever the alignment.
-  static uint8_t staging[RENDER_TARGET_SIZE * RENDER_TARGET_SIZE * 4];
-  glReadPixels(0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, RENDER_TARGET_SIZE, RENDER_TARGET_SIZE, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging);
+  // BGRA is the order the rasteriser keeps its pixels in: no conversion either way. Rows of four
+  // bytes a pixel read and unpack alike whatever the alignment. Sized on the first copy: the
+  // corner never changes after start-up.
+  static std::vector<uint8_t> staging;
+  staging.resize(size_t(side) * size_t(side) * 4);
+  glReadPixels(0, 0, side, side, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, side, side, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging.data());
 }
 
 void endCapture() {
   copyCorner(captureSlot);
-  // The fixed window size, not whatever was set before the capture: the show always draws at 640x480.
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  // The whole frame, not whatever was set before the capture.
+  glViewport(0, 0, frameSize().width, frameSize().height);
 }

@@ -1,14 +1,10 @@
 #pragma once
 // Textured quads centred on the modelview origin, and the capture of the back buffer's
-// lower-left 256x256 pixels into a render-target texture.
+// lower-left corner (cornerSize() square: 256x256 at 640x480) into a render-target texture.
 #include "platform/gl.h"
 
+#include "assets/frame_size.h"
 #include "assets/textures.h"
-
-// The show's screen: every layer draws for 640x480, and a capture draws into its lower-left
-// RENDER_TARGET_SIZE square.
-constexpr int SCREEN_WIDTH = 640;
-constexpr int SCREEN_HEIGHT = 480;
 
 extern GLuint captureSlot;  // texture name the next endCapture copies into
 
@@ -25,11 +21,12 @@ void drawWideQuadFlipped(float h);
 // A square of half-size h with the flipped texture coordinates.
 void drawSquare(float h);
 
-// Copies the back buffer's lower-left 256x256 into `texture`, a 256x256 texture, and leaves it
-// bound.
+// Copies the back buffer's lower-left corner into `texture`, a render target of the corner's
+// size, and leaves it bound.
 void copyCorner(GLuint texture);
 
-// Viewport 256x256; the next endCapture copies into `texture` (a GL texture name, not a slot).
+// Viewport on the corner; the next endCapture copies into `texture` (a GL texture name, not a
+// slot).
 void beginCapture(GLuint texture);
-// Copies the lower-left 256x256 into the capture texture and gives back the 640x480 viewport.
+// Copies the corner into the capture texture and gives back the whole frame's viewport.
 void endCapture();

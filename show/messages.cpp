@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "assets/bitmap_font.h"
+#include "assets/frame_size.h"
 #include "assets/textures.h"
 #include "fx/quads.h"
 #include "show/frame.h"
@@ -34,7 +35,8 @@ bool bubbleUpper = true;
 
 namespace {
 
-// Text runs right to left through the card at this many card pixels per second.
+// Text runs right to left through the card at this many card pixels per second of the 640x480
+// frame's card; a larger frame's card has more pixels, and the text crosses it as fast.
 constexpr double SCROLL_PIXELS_PER_SECOND = 150.0;
 
 struct ScheduleRow {
@@ -131,7 +133,7 @@ void renderTextCard(float scroll, const char* text) {
   glColor3f(0.0f, 0.0f, 0.0f);
   glRasterPos2f(0.0f, 0.4f);
   // An empty bitmap only moves the raster position; this is what scrolls the text.
-  glBitmap(0, 0, 0.0f, 0.0f, float(-SCROLL_PIXELS_PER_SECOND * double(scroll)), 0.0f, nullptr);
+  glBitmap(0, 0, 0.0f, 0.0f, float(-SCROLL_PIXELS_PER_SECOND * frameScale() * double(scroll)), 0.0f, nullptr);
   printText(text);
   glPopMatrix();
   endCapture();

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "assets/frame_size.h"
 #include "platform/glyphs.h"
 #include "platform/headless_gl.h"
 #include "tests/assets/test_pictures.h"
@@ -107,6 +108,37 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + advanceOf("AB"));
   EXPECT_EQ(get(GL_LIST_BASE), 3);
   glDeleteLists(fontListBase + 96, 1);
+}
+
+// A larger frame's glyphs are rasterised at its size, not enlarged: the ink of a capital drawn
+// with the lists is the frame's scale times as high as at 640x480, to a pixel.
+TEST_F(BitmapFontTest, GlyphsGrowWithTheFrame) {
+  const auto inkHeight = [](int frameHeight) {
+    EXPECT_TRUE(setFrameHeight(frameHeight));
+    buildFont();
+    glClear(GL_COLOR_BUFFER_BIT);
+    glRasterPos2i(X, 20);
+    printText("H");
+    const auto pixels = readPixels(0, 0, 640, 480);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < 480; ++y) {
+      for (int x = 0; x < 640; ++x) {
+        if (pixels[(size_t(y) * 640 + size_t(x)) * 4] > 127) {
+          if (bottom < 0) bottom = y;
+          top = y;
+        }
+      }
+    }
+    return top < 0 ? 0 : top - bottom + 1;
+  };
+  const int base = inkHeight(480);
+  EXPECT_GE(base, 20);
+  for (int frameHeight : {960, 1440, 1080}) {
+    const double scale = frameHeight / 480.0;
+    EXPECT_NEAR(inkHeight(frameHeight), scale * base, 1.0) << "a frame " << frameHeight << " pixels high";
+  }
+  setFrameHeight(480);
+  buildFont();
 }
 
 #ifndef _WIN32  // fontconfig chooses the font on Linux only

@@ -1,6 +1,8 @@
 // Every frame of the show stays the same, pixel for pixel: a fixed set of passes across the whole
 // show is drawn by the offline renderer and compared, by digest, with the frames recorded in
-// frame_digests.txt. Re-record (only when a picture is meant to change) with
+// frame_digests.txt; a handful of them also as a 1920x1080 video frame (the picture 2.25 times as
+// large, between black bars), recorded in frame_digests_1920x1080.txt. Re-record (only when a
+// picture is meant to change) with
 //   KK_RECORD_FRAME_DIGESTS=1 ctest --test-dir build/release -R FrameIdentity
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -44,6 +46,9 @@ const double FRAME_TIMES[] = {
     148.2, 149.0, 150.75, 152.5, 153.4, 154.4,  // black background, calm figure, last message
 };
 
+// The HD frames: text scrolling, a special picture, a spiral flash, the late stars, the black end.
+const double HD_FRAME_TIMES[] = {3.0, 20.0, 29.15, 80.0, 95.0, 150.75};
+
 struct Digests {
   std::string glyphs;    // "glyphs <digest> <font file>"
   std::string renderer;  // "gl <renderer> / <version>"
@@ -73,9 +78,10 @@ std::string pinnedFontConfig(const std::string& dir) {
   return path;
 }
 
-std::string render(const std::string& fontConfig) {
-  std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--digest"};
-  for (double t : FRAME_TIMES) {
+template <size_t N>
+std::string render(const std::string& fontConfig, const std::string& size, const double (&times)[N]) {
+  std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--digest", "--size", size};
+  for (double t : times) {
     char s[32];
     std::snprintf(s, sizeof s, "%.4f", t);
     argv.insert(argv.end(), {"--at", s});
@@ -87,14 +93,9 @@ std::string render(const std::string& fontConfig) {
   return child.output();
 }
 
-TEST(FrameIdentity, EveryFrameIsTheRecordedOne) {
-  const std::string referencePath = std::string(KK_SOURCE_DIR) + "/tests/render/frame_digests.txt";
-  char dir[] = "/tmp/kk-fonts-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const Digests now = parse(render(pinnedFontConfig(dir)));
-  EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
-  ASSERT_FALSE(now.glyphs.empty());
-
+// Compares the frames drawn now with the ones recorded in `referencePath`, or records them when
+// KK_RECORD_FRAME_DIGESTS is set; the number of frames compared.
+int compareWithRecorded(const std::string& referencePath, const Digests& now) {
   if (std::getenv("KK_RECORD_FRAME_DIGESTS")) {
     std::ofstream out(referencePath);
     out << "# Digests of the frames FrameIdentity draws: the pass, the digest of its RGB bytes, and\n"
@@ -102,14 +103,15 @@ TEST(FrameIdentity, EveryFrameIsTheRecordedOne) {
            "# KK_RECORD_FRAME_DIGESTS is set, from code whose frames are known to be right.\n"
         << now.glyphs << "\n" << now.renderer << "\n";
     for (const auto& [pass, frame] : now.frames) out << pass << " " << frame << "\n";
-    ASSERT_TRUE(out.good()) << referencePath;
-    GTEST_SKIP() << "recorded " << now.frames.size() << " frames into " << referencePath;
+    EXPECT_TRUE(out.good()) << referencePath;
+    std::printf("recorded %zu frames into %s\n", now.frames.size(), referencePath.c_str());
+    return -1;
   }
 
   std::ifstream in(referencePath);
-  ASSERT_TRUE(in) << "no reference digests at " << referencePath;
+  EXPECT_TRUE(in) << "no reference digests at " << referencePath;
   const Digests recorded = parse(std::string(std::istreambuf_iterator<char>(in), {}));
-  ASSERT_EQ(recorded.frames.size(), now.frames.size())
+  EXPECT_EQ(recorded.frames.size(), now.frames.size())
       << "the reference holds other passes than the test draws: record it again from unchanged code";
 
   // Frames with text can only match where the message glyphs are the ones recorded with.
@@ -122,15 +124,35 @@ TEST(FrameIdentity, EveryFrameIsTheRecordedOne) {
   std::string differing;
   for (const auto& [pass, expected] : recorded.frames) {
     const auto found = now.frames.find(pass);
-    ASSERT_NE(found, now.frames.end()) << "pass " << pass << " was not drawn";
+    if (found == now.frames.end()) {
+      ADD_FAILURE() << "pass " << pass << " was not drawn";
+      continue;
+    }
     if (!sameGlyphs && expected.find("text") != std::string::npos) continue;
     ++compared;
     if (found->second != expected) differing += " " + pass;
   }
-  EXPECT_TRUE(differing.empty()) << "passes (60 a second) whose frame is not the recorded one:" << differing
-                                 << "\nrecorded on " << recorded.renderer << "\ndrawn on    " << now.renderer;
+  EXPECT_TRUE(differing.empty()) << referencePath << ": passes (60 a second) whose frame is not the recorded one:"
+                                 << differing << "\nrecorded on " << recorded.renderer << "\ndrawn on    " << now.renderer;
+  return compared;
+}
+
+TEST(FrameIdentity, EveryFrameIsTheRecordedOne) {
+  const std::string sources = std::string(KK_SOURCE_DIR) + "/tests/render/";
+  char dir[] = "/tmp/kk-fonts-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string fonts = pinnedFontConfig(dir);
+  const Digests now = parse(render(fonts, "640x480", FRAME_TIMES));
+  const Digests hd = parse(render(fonts, "1920x1080", HD_FRAME_TIMES));
+  EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
+  ASSERT_FALSE(now.glyphs.empty());
+  ASSERT_FALSE(hd.glyphs.empty());
+  const int compared = compareWithRecorded(sources + "frame_digests.txt", now);
+  const int comparedHd = compareWithRecorded(sources + "frame_digests_1920x1080.txt", hd);
+  if (compared < 0) GTEST_SKIP() << "recorded the frames";
   // Without the glyphs, the frames before the first message and in the pauses still count.
   EXPECT_GE(compared, 15);
+  EXPECT_GE(comparedHd, 1);
 }
 
 }  // namespace

@@ -88,6 +88,13 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
       {{"--at", "nan", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "-inf", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
       {{"--at", "-0.5", "--out", "/tmp/kk-nothing"}, "--at wants a show time"},
+      // Sizes: WxH in digits; a 4:3 picture from 480 to 4320 high must fit; a video's sides even.
+      {{"--size", "1920x", "--at", "1", "--out", "/tmp/kk-nothing"}, "--size wants WIDTHxHEIGHT"},
+      {{"--size", "+640x480", "--at", "1", "--out", "/tmp/kk-nothing"}, "--size wants WIDTHxHEIGHT"},
+      {{"--size", "800x400", "--at", "1", "--out", "/tmp/kk-nothing"}, "the show draws from 480 to 4320"},
+      {{"--size", "123456x480", "--at", "1", "--out", "/tmp/kk-nothing"}, "--size wants WIDTHxHEIGHT"},
+      {{"--size", "8000x6000", "--at", "1", "--out", "/tmp/kk-nothing"}, "the show draws from 480 to 4320"},
+      {{"--size", "1921x1080", "--video", "/tmp/kk.mp4"}, "--video wants an even width and height"},
       // No ffmpeg on the path: a clear word before any work is done.
       {{"--video", "/tmp/kk.mp4"}, "ffmpeg", {{"PATH", "/nonexistent"}}},
   };

@@ -1,8 +1,12 @@
 // kaikuranta-bench: what the show's frames cost on this machine, each figure beside a fixed
 // reference drawn on the same context in the same run (a clear and ten blended, bilinear-textured
-// quads over 640x480), so that a busy machine still gives a fair ratio. Run from the folder that
-// holds data/.
-//   kaikuranta-bench [--frames N]   the offline renderer's frames, layer by layer
+// quads over the whole frame), so that a busy machine still gives a fair ratio. Run from the
+// folder that holds data/.
+//   kaikuranta-bench [--frames N] [--size WxH]
+//                                   the offline renderer's frames, layer by layer, at 640x480 or
+//                                   at a larger 4:3 size (the reference drawn at the same size)
+//   kaikuranta-bench --sizes [N]    the frame's ratio at 640x480, 1280x960 and 1920x1440, each
+//                                   size in a fresh process of its own, N frames each (20)
 //   kaikuranta-bench --window       the show's own loop in a window on $DISPLAY for 30 s
 //   kaikuranta-bench --startup [N]  the show's start-up to its first frame on $DISPLAY, in N
 //                                   fresh processes each fullscreen and windowed (10 by default)
@@ -24,6 +28,7 @@
 #include "app/init_show.h"
 #include "app/program.h"
 #include "app/window.h"
+#include "assets/frame_size.h"
 #include "fx/grid_mesh.h"
 #include "fx/quads.h"
 #include "fx/rippling_surface.h"
@@ -101,7 +106,7 @@ GLuint referenceTexture() {
   return name;
 }
 
-// The reference: a clear and ten additive, bilinear-textured quads over the whole 640x480 screen,
+// The reference: a clear and ten additive, bilinear-textured quads over the whole frame,
 // finished. The show's GL state is kept around it.
 double timeReference(GLuint texture) {
   glFinish();
@@ -111,7 +116,7 @@ double timeReference(GLuint texture) {
   glPushMatrix();
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -1.0f);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, frameSize().width, frameSize().height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -169,8 +174,8 @@ int benchOffline(int frames) {
   }
   // Frames are read back as the video export reads them.
   renderer.readBgra(true);
-  std::printf("%s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-              reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  std::printf("%s / %s, %dx%d\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+              reinterpret_cast<const char*>(glGetString(GL_VERSION)), frameSize().width, frameSize().height);
   const GLuint reference = referenceTexture();
   // The driver compiles its shaders on first use; none of that belongs to a frame. The layer
   // table is filled here too, in the frame's order, so that the frames below can be counted as
@@ -237,6 +242,8 @@ int benchOffline(int frames) {
   std::printf("frame / reference, median of the pairs        %6.2f                        CPU %6.2f\n",
               median(ratio), median(cpuRatio));
   std::printf("frame / reference, each the best of %d         %6.2f\n", BEST_OF, median(bestRatio));
+  // What --sizes reads from each size's process.
+  std::printf("ratio %.4f %.4f\n", median(ratio), median(bestRatio));
   std::printf("main thread CPU per frame                     median %6.2f ms\n", median(cpu));
   std::printf("main thread waits for the driver per frame    median %6.0f\n", median(frameWaits));
   std::printf("C++ allocations while drawing a frame         %zu in %zu frames\n", frameAllocations,
@@ -293,7 +300,7 @@ int benchWindow() {
   // A silent, but real, audio thread: the show decodes and plays its music as it would.
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   // Windowed: a display without a 640x480 mode would otherwise stop the run with a question.
-  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, false)) return 1;
+  if (!openWindow("Kaikuranta", frameSize().width, frameSize().height, 32, false)) return 1;
   std::printf("%s / %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   windowReference = referenceTexture();
@@ -345,7 +352,7 @@ int startupChild(uint64_t launchedMicros, bool windowed) {
   const double inMain = since();
   platform::catchEndRequests();
   platform::prepareStartupMemory();
-  if (!openWindow("Kaikuranta", SCREEN_WIDTH, SCREEN_HEIGHT, 32, windowed ? false : fullscreen)) return 1;
+  if (!openWindow("Kaikuranta", frameSize().width, frameSize().height, 32, windowed ? false : fullscreen)) return 1;
   const double windowOpen = since();
   initShow();
   const double startedUp = since();
@@ -415,6 +422,33 @@ int benchStartup(const char* self, int runs) {
   return 0;
 }
 
+// Each size in a process of its own (the frame's size is set once, at start-up), each frame beside
+// a reference drawn at the same size; the ratios side by side.
+int benchSizes(const char* self, int frames) {
+  const int heights[] = {480, 960, 1440};
+  double base = 0.0;
+  std::printf("%-10s %26s %22s %s\n", "frame", "frame / reference, median", "each the best of 3", "");
+  for (int height : heights) {
+    const std::string command = std::string(self) + " --frames " + std::to_string(frames) + " --size " +
+                                std::to_string(height / 3 * 4) + "x" + std::to_string(height);
+    FILE* child = popen(command.c_str(), "r");
+    if (!child) return 1;
+    double ratio = 0.0, best = 0.0;
+    char line[512];
+    while (std::fgets(line, sizeof line, child)) std::sscanf(line, "ratio %lf %lf", &ratio, &best);
+    if (pclose(child) != 0 || ratio <= 0.0) {
+      platform::report("the benchmark at %dx%d failed", height / 3 * 4, height);
+      return 1;
+    }
+    if (height == heights[0]) base = ratio;
+    const double change = 100.0 * (ratio / base - 1.0);
+    std::printf("%4dx%-5d %26.2f %22.2f   %+.1f %% against 640x480%s\n", height / 3 * 4, height, ratio, best,
+                change, height == heights[0] ? "" : std::abs(change) <= 10.0 ? ", within 10 %" : ", NOT within 10 %");
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -432,13 +466,31 @@ int main(int argc, char** argv) {
   }
   int frames = 60;
   bool window = false;
+  if (argc >= 2 && std::strcmp(argv[1], "--sizes") == 0) {
+    const int n = argc >= 3 ? std::atoi(argv[2]) : 20;
+    if (argc > 3 || n < 1) {
+      std::fputs("usage: kaikuranta-bench --sizes [N]\n", stderr);
+      return 2;
+    }
+    // The shell that runs each size would read /proc/self/exe as itself: name this program.
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return 1;
+    self[length] = '\0';
+    return benchSizes(self, n);
+  }
   for (int i = 1; i < argc; ++i) {
+    int width = 0, height = 0;
     if (std::strcmp(argv[i], "--window") == 0) {
       window = true;
+    } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc &&
+               std::sscanf(argv[i + 1], "%dx%d", &width, &height) == 2 && width * 3 == height * 4 &&
+               setFrameHeight(height)) {
+      ++i;
     } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
       frames = std::atoi(argv[++i]);
     } else {
-      std::fputs("usage: kaikuranta-bench [--frames N] | --window | --startup [N]\n", stderr);
+      std::fputs("usage: kaikuranta-bench [--frames N] [--size WxH, 4:3, 480 to 4320 high] | --sizes [N] | --window | --startup [N]\n", stderr);
       return 2;
     }
   }

@@ -2,13 +2,14 @@
 
 #include "platform/gl.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "app/init_show.h"
 #include "app/window.h"
 #include "assets/bitmap_font.h"
-#include "fx/quads.h"
+#include "assets/frame_size.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/glyphs.h"
@@ -26,9 +27,20 @@ bool OfflineRenderer::start(int fps, std::string* error) {
   fps_ = fps;
   // The clock is replayed before anything reads it: the music then follows it too.
   platform::useSimulatedClock(true, 0);
-  if (!platform::openHeadlessGl(SCREEN_WIDTH, SCREEN_HEIGHT, error)) return false;
+  const FrameSize size = frameSize();
+  if (!platform::openHeadlessGl(size.width, size.height, error)) return false;
+  // The corner of a larger frame need not be a power of two: its render targets need a GL that
+  // takes any size (2.0 on; every GL that the offline renderer meets today).
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  const int corner = cornerSize();
+  if ((corner & (corner - 1)) != 0 && (!version || version[0] < '2')) {
+    *error = "this GL (" + std::string(version ? version : "?") + ") has no textures of " +
+             std::to_string(corner) + " texels a side, which a " + std::to_string(size.height) +
+             "-pixel frame needs";
+    return false;
+  }
   // The GL state the show's window starts with: its projection and initial settings.
-  setProjection(SCREEN_WIDTH, SCREEN_HEIGHT);
+  setProjection(size.width, size.height);
   initGLState();
   initShow();
   return true;
@@ -63,10 +75,11 @@ double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {
   if (!drawFrame()) return -1.0;
   // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
   if (rgba) {
-    rgba->resize(size_t(SCREEN_WIDTH) * SCREEN_HEIGHT * 4);
+    const FrameSize size = frameSize();
+    rgba->resize(size_t(size.width) * size_t(size.height) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+    glReadPixels(0, 0, size.width, size.height, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
   }
   glFinish();
   return double(platform::monotonicMicros() - start) / 1000.0;
@@ -101,6 +114,38 @@ bool OfflineRenderer::runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_
   return runPass(true, rgba);
 }
 
+bool placePicture(int width, int height, Placement* placement, std::string* error) {
+  // The tallest whole 4:3 picture: its height a multiple of 3, its width 4/3 of that.
+  const int64_t fits = std::min<int64_t>(height, int64_t(width) * 3 / 4) / 3 * 3;
+  if (width <= 0 || height <= 0 || !frameHeightAllowed(int(fits))) {
+    *error = std::to_string(width) + "x" + std::to_string(height) + " holds a 4:3 picture " +
+             std::to_string(std::max<int64_t>(fits, 0)) + " pixels high; the show draws from " +
+             std::to_string(MIN_FRAME_HEIGHT) + " to " + std::to_string(MAX_FRAME_HEIGHT);
+    return false;
+  }
+  placement->width = width;
+  placement->height = height;
+  placement->pictureHeight = int(fits);
+  placement->pictureWidth = int(fits) / 3 * 4;
+  placement->left = (width - placement->pictureWidth) / 2;
+  placement->bottom = (height - placement->pictureHeight) / 2;
+  return true;
+}
+
+void letterbox(const Placement& p, const std::vector<uint8_t>& picture, std::vector<uint8_t>* frame) {
+  if (p.width == p.pictureWidth && p.height == p.pictureHeight) {
+    *frame = picture;
+    return;
+  }
+  frame->assign(size_t(p.width) * size_t(p.height) * 4, 0);
+  for (size_t i = 3; i < frame->size(); i += 4) (*frame)[i] = 255;
+  const size_t row = size_t(p.pictureWidth) * 4;
+  for (int y = 0; y < p.pictureHeight; ++y) {
+    std::copy_n(&picture[size_t(y) * row], row,
+                &(*frame)[(size_t(p.bottom + y) * size_t(p.width) + size_t(p.left)) * 4]);
+  }
+}
+
 namespace {
 
 constexpr uint64_t FNV_OFFSET = 0xcbf29ce484222325ull;
@@ -123,7 +168,7 @@ uint64_t frameDigest(const std::vector<uint8_t>& rgba) {
 uint64_t glyphDigest(std::string* fontFile) {
   std::vector<platform::GlyphBitmap> glyphs;
   fontFile->clear();
-  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, FONT_PIXEL_HEIGHT, FONT_FIRST_CHAR,
+  if (!platform::rasteriseGlyphs(FONT_FAMILY, FONT_WEIGHT, fontPixelHeight(), FONT_FIRST_CHAR,
                                  FONT_CHAR_COUNT, &glyphs, fontFile)) {
     return 0;
   }

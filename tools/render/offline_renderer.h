@@ -1,14 +1,16 @@
 #pragma once
 // The show on a replayed clock: the real start-up and the real frame and timing code in a
-// headless 640x480 GL context, pass k of the loop at show time floor(k x 1000 / fps) ms, the
-// music position following the same clock. The same arguments always give the same frames.
+// headless GL context of the frame's size (frameSize(), 640x480 unless set before start), pass k
+// of the loop at show time floor(k x 1000 / fps) ms, the music position following the same
+// clock. The same arguments always give the same frames. Program thread.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class OfflineRenderer {
  public:
-  // Checks the data files, opens the context, runs the show's start-up at time 0.
+  // Checks the data files, opens the context at the frame's size, runs the show's start-up at
+  // time 0.
   bool start(int fps, std::string* error);
 
   int fps() const { return fps_; }
@@ -52,6 +54,20 @@ class OfflineRenderer {
 // A show time as the command line gives it: decimal digits with an optional fraction ("29",
 // "150.75"). Anything else is refused: signs, spaces, exponents, hexadecimal, inf and nan.
 bool parseShowTime(const char* text, double* seconds);
+
+// A picture of the show placed in a frame of another shape: the largest 4:3 picture that fits,
+// centred, with black bars on the two other sides (a 16:9 video's frame).
+struct Placement {
+  int width = 0, height = 0;                 // the whole frame
+  int pictureWidth = 0, pictureHeight = 0;   // the show's frame inside it
+  int left = 0, bottom = 0;                  // where the picture starts, from the lower left
+};
+// The placement for a frame of `width` x `height`; false, with the reason, when the picture that
+// fits would be smaller or larger than the show can draw.
+bool placePicture(int width, int height, Placement* placement, std::string* error);
+// The frame's rows (bottom row first, four bytes a pixel) with the picture's rows in place and
+// opaque black around them. A placement without bars copies the picture as it is.
+void letterbox(const Placement& placement, const std::vector<uint8_t>& picture, std::vector<uint8_t>* frame);
 
 // A 64-bit digest (FNV-1a) of the red, green and blue bytes of a frame's RGBA rows: the picture a
 // viewer sees. The back buffer's alpha never reaches the screen, so it is left out.

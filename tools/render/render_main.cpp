@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "fx/quads.h"
+#include "assets/frame_size.h"
 #include "platform/data_folder.h"
 #include "platform/report.h"
 #include "platform/show_files.h"
@@ -27,8 +27,10 @@
 namespace {
 
 const char* const kUsage =
-    "usage: kaikuranta-render [--fps N] [--at SECONDS ... (--out DIR | --digest)] [--video FILE]\n"
+    "usage: kaikuranta-render [--size WxH] [--fps N] [--at SECONDS ... (--out DIR | --digest)] [--video FILE]\n"
     "Renders the show on a replayed clock.\n"
+    "  --size WxH      frames of W x H pixels (default 640x480): the show's 4:3 picture as large as\n"
+    "                  it fits, centred, with black bars on the other sides (1920x1080 for HD video)\n"
     "  --fps N         passes of the loop per second of show time (default 60)\n"
     "  --at SECONDS    write the frame drawn at that show time as DIR/NNNNNN.png, NNNNNN being\n"
     "                  the pass number; may be given more than once\n"
@@ -100,6 +102,17 @@ void progress(int64_t pass, int64_t total) {
                std::string(size_t(width - filled), ' ').c_str(), int(pass * 100 / std::max<int64_t>(total, 1)));
 }
 
+// "WxH" in plain decimal digits, nothing before or after.
+bool parseSize(const std::string& text, int* width, int* height) {
+  const size_t x = text.find('x');
+  if (x == std::string::npos || x == 0 || x + 1 == text.size() || x > 5 || text.size() - x - 1 > 5) return false;
+  if (text.find_first_not_of("0123456789", 0) != x || text.find_first_not_of("0123456789", x + 1) != std::string::npos)
+    return false;
+  *width = std::stoi(text.substr(0, x));
+  *height = std::stoi(text.substr(x + 1));
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +122,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> atText;
   std::string outDir, video;
   bool digest = false;
+  int outWidth = BASE_FRAME_WIDTH, outHeight = BASE_FRAME_HEIGHT;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -134,6 +148,9 @@ int main(int argc, char** argv) {
         return fail(std::string("--at ") + argv[i] + ": the show ends at 154.5 s, nothing is drawn after it");
       at.push_back(v);
       atText.push_back(argv[i]);
+    } else if (arg == "--size" && hasValue) {
+      if (!parseSize(argv[++i], &outWidth, &outHeight))
+        return fail(std::string("--size wants WIDTHxHEIGHT in pixels, such as 1920x1080, not ") + argv[i]);
     } else if (arg == "--out" && hasValue) {
       outDir = argv[++i];
     } else if (arg == "--digest") {
@@ -142,7 +159,7 @@ int main(int argc, char** argv) {
       video = argv[++i];
     } else {
       std::fputs(kUsage, stderr);
-      const bool known = arg == "--fps" || arg == "--at" || arg == "--out" || arg == "--video";
+      const bool known = arg == "--fps" || arg == "--at" || arg == "--out" || arg == "--video" || arg == "--size";
       return fail(known ? arg + " wants a value" : "unknown argument " + arg);
     }
   }
@@ -161,6 +178,14 @@ int main(int argc, char** argv) {
     return fail("nothing to do: give --at or --video");
   }
   if (!at.empty() && outDir.empty() && !digest) return fail("--at needs --out DIR or --digest");
+  Placement placement;
+  std::string sizeError;
+  if (!placePicture(outWidth, outHeight, &placement, &sizeError)) return fail("--size " + sizeError);
+  // The encoder's colours are kept at half the resolution: its frame has even sides.
+  if (!video.empty() && (outWidth % 2 != 0 || outHeight % 2 != 0))
+    return fail("--video wants an even width and height, not " + std::to_string(outWidth) + "x" +
+                std::to_string(outHeight));
+  setFrameHeight(placement.pictureHeight);
   const std::string ffmpeg = video.empty() ? std::string() : findFfmpeg();
   if (!video.empty() && ffmpeg.empty()) return fail(FFMPEG_MISSING);
   if (!outDir.empty() && !digest) {
@@ -173,7 +198,7 @@ int main(int argc, char** argv) {
   std::string error;
   if (!renderer.start(fps, &error)) return fail(error);
 
-  std::vector<uint8_t> rgba;
+  std::vector<uint8_t> picture, rgba;
   int status = 0;
   if (digest) {
     std::string font;
@@ -188,11 +213,12 @@ int main(int argc, char** argv) {
     std::sort(passes.begin(), passes.end());
     passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
     for (int64_t pass : passes) {
-      if (!renderer.runTo(pass, false, &rgba)) {
+      if (!renderer.runTo(pass, false, &picture)) {
         platform::report("the show ends before pass %lld", (long long)pass);
         status = 1;
         break;
       }
+      letterbox(placement, picture, &rgba);
       if (digest) {
         // The bubble is drawn whenever it is open at all; only then does the font reach the frame.
         std::printf("%06lld %016llx %s\n", (long long)pass, (unsigned long long)frameDigest(rgba),
@@ -201,7 +227,7 @@ int main(int argc, char** argv) {
       }
       char name[32];
       std::snprintf(name, sizeof name, "/%06lld.png", (long long)pass);
-      if (!writePng(outDir + name, SCREEN_WIDTH, SCREEN_HEIGHT, rgba)) {
+      if (!writePng(outDir + name, outWidth, outHeight, rgba)) {
         status = 1;  // writePng said why
         break;
       }
@@ -209,14 +235,21 @@ int main(int argc, char** argv) {
   }
 
   if (status == 0 && !video.empty()) {
-    // Frames go over as the driver keeps them (BGRA, bottom row first). veryfast at quality 18
-    // looks better than x264's defaults (medium, 23) at half their encoding time, which on two
-    // cores is time taken from drawing.
+    // Frames go over as the driver keeps them (BGRA, bottom row first), the picture alone: the
+    // encoder adds the bars, on its own threads, in the same place as --at frames have them.
+    // veryfast at quality 18 looks better than x264's defaults (medium, 23) at half their
+    // encoding time, which on two cores is time taken from drawing.
+    std::string filter = "vflip";
+    if (placement.width != placement.pictureWidth || placement.height != placement.pictureHeight) {
+      const int top = placement.height - placement.pictureHeight - placement.bottom;
+      filter += ",pad=" + std::to_string(placement.width) + ":" + std::to_string(placement.height) + ":" +
+                std::to_string(placement.left) + ":" + std::to_string(top) + ":black";
+    }
     std::string command =
-        shellQuote(ffmpeg) + " -loglevel error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(SCREEN_WIDTH) + "x" +
-        std::to_string(SCREEN_HEIGHT) + " -r " + std::to_string(fps) +
-        " -i - -i " + shellQuote(platform::dataPath(DATA_MUSIC)) +
-        " -vf vflip -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " +
+        shellQuote(ffmpeg) + " -loglevel error -y -f rawvideo -pix_fmt bgra -s " +
+        std::to_string(placement.pictureWidth) + "x" + std::to_string(placement.pictureHeight) + " -r " +
+        std::to_string(fps) + " -i - -i " + shellQuote(platform::dataPath(DATA_MUSIC)) + " -vf " + filter +
+        " -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " +
         shellQuote(video);
 #ifdef _WIN32
     command = "\"" + command + "\"";  // the command interpreter strips the outer pair

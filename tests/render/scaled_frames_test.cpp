@@ -1,0 +1,138 @@
+// The show drawn larger is the same show: frames at 1280x960 and 1920x1440, reduced to 640x480 by
+// averaging each block of pixels, match the 640x480 frames drawn at the same moments. Only the
+// bubble's text may differ there (its glyphs are rasterised at the larger size, not enlarged), so
+// the bubble is left out of frames whose card carries text. A layer that forgets to scale one of
+// its pixel quantities (a capture corner, a tap distance, the card's scroll) moves or resizes
+// what it draws and fails.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/build_paths.h"
+#include "tests/support/child_process.h"
+#include "tools/png_file.h"
+
+namespace {
+
+// Where the bubble can be in a 640x480 frame (rows from the top): the upper one's centre is 168
+// rows down, the lower one's 360; at full size it is 320 x 240, wobbling by a fifth and tilting.
+enum class Bubble { None, Upper, Lower };
+struct Moment {
+  double seconds;
+  int pass;      // at 60 passes a second: the file's name
+  Bubble text;   // where text shows, if anywhere
+};
+// Every layer shows in at least one: the approaching figure and a left beat picture; a special
+// picture; the lower bubble half open with its text just off the card's right edge, so the whole
+// card is compared; a spiral flash through the glow; the late star field; the black end with the
+// bubble opening again.
+const Moment MOMENTS[] = {
+    {1.85, 111, Bubble::None},   {16.25, 975, Bubble::Upper}, {32.0, 1920, Bubble::None},
+    {80.0, 4800, Bubble::Lower}, {95.0, 5700, Bubble::Lower}, {148.2, 8892, Bubble::None},
+};
+
+struct Picture {
+  int w = 0, h = 0;
+  std::vector<uint8_t> rgb;  // top row first
+};
+
+// The renderer's frames of MOMENTS at `size`, read back from its PNG files.
+std::vector<Picture> render(const std::string& size, const std::string& dir) {
+  std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--size", size,
+                                   "--out", dir};
+  for (const Moment& m : MOMENTS) argv.insert(argv.end(), {"--at", std::to_string(m.seconds)});
+  ChildProcess child(argv, buildDirectory());
+  int status = -1;
+  EXPECT_TRUE(child.wait(600, &status)) << "the renderer did not finish";
+  EXPECT_EQ(status, 0) << child.output();
+  std::vector<Picture> pictures;
+  for (const Moment& m : MOMENTS) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06d.png", m.pass);
+    Picture p;
+    EXPECT_TRUE(readPngRgb(dir + name, &p.w, &p.h, &p.rgb)) << size << name;
+    pictures.push_back(std::move(p));
+  }
+  return pictures;
+}
+
+// Each block of `factor` x `factor` pixels averaged into one.
+Picture reduce(const Picture& big, int factor) {
+  Picture small{big.w / factor, big.h / factor, {}};
+  small.rgb.resize(size_t(small.w) * size_t(small.h) * 3);
+  for (int y = 0; y < small.h; ++y) {
+    for (int x = 0; x < small.w; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        int sum = 0;
+        for (int dy = 0; dy < factor; ++dy) {
+          for (int dx = 0; dx < factor; ++dx)
+            sum += big.rgb[(size_t(y * factor + dy) * size_t(big.w) + size_t(x * factor + dx)) * 3 + size_t(c)];
+        }
+        small.rgb[(size_t(y) * size_t(small.w) + size_t(x)) * 3 + size_t(c)] =
+            uint8_t((sum + factor * factor / 2) / (factor * factor));
+      }
+    }
+  }
+  return small;
+}
+
+// Blocks of 16 x 16 pixels of the 640x480 frame; the largest mean difference one may have. The
+// picture drawn larger is sharper, most of all along the outlines: up to 15 levels there.
+constexpr int BLOCK = 16;
+constexpr double MAX_BLOCK_MEAN = 24;
+
+bool masked(Bubble bubble, int x, int y) {
+  if (bubble == Bubble::None || x >= 420) return false;
+  return bubble == Bubble::Upper ? y < 340 : y >= 190;
+}
+
+TEST(ScaledFrames, LargerFramesReducedAreThe640x480Frames) {
+  char dir[] = "/tmp/kk-scaled-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string base = dir;
+  const std::vector<Picture> reference = render("640x480", base);
+  for (int factor : {2, 3}) {
+    const std::vector<Picture> large = render(std::to_string(640 * factor) + "x" + std::to_string(480 * factor), base);
+    ASSERT_EQ(large.size(), reference.size());
+    for (size_t i = 0; i < large.size(); ++i) {
+      const Moment& m = MOMENTS[i];
+      ASSERT_EQ(large[i].w, 640 * factor);
+      ASSERT_EQ(large[i].h, 480 * factor);
+      const Picture small = reduce(large[i], factor);
+      std::vector<int> differences;
+      // A fault that moves or resizes something small (a line of text, a star) hardly moves the
+      // frame's figures; in the block that holds it, it stands out.
+      std::vector<int> blocks(size_t(640 / BLOCK) * size_t(480 / BLOCK), 0);
+      for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+          if (masked(m.text, x, y)) continue;
+          for (size_t c = 0; c < 3; ++c) {
+            const size_t at = (size_t(y) * 640 + size_t(x)) * 3 + c;
+            differences.push_back(std::abs(int(small.rgb[at]) - int(reference[i].rgb[at])));
+            blocks[size_t(y / BLOCK) * size_t(640 / BLOCK) + size_t(x / BLOCK)] += differences.back();
+          }
+        }
+      }
+      const double worstBlock = double(*std::max_element(blocks.begin(), blocks.end())) / (BLOCK * BLOCK * 3);
+      double sum = 0;
+      for (int d : differences) sum += d;
+      const double mean = sum / double(differences.size());
+      std::nth_element(differences.begin(), differences.begin() + long(differences.size() * 99 / 100), differences.end());
+      const int p99 = differences[differences.size() * 99 / 100];
+      std::printf("%dx%d at %.2f s: mean %.2f, 99th percentile %d, worst block %.1f\n", 640 * factor, 480 * factor,
+                  m.seconds, mean, p99, worstBlock);
+      EXPECT_LE(worstBlock, MAX_BLOCK_MEAN) << "at " << m.seconds << " s, " << factor << " times as large";
+      EXPECT_LE(mean, 2.0) << "at " << m.seconds << " s, " << factor << " times as large";
+      EXPECT_LE(p99, 24) << "at " << m.seconds << " s, " << factor << " times as large";
+    }
+  }
+  EXPECT_EQ(std::system(("rm -rf " + base).c_str()), 0);
+}
+
+}  // namespace
