@@ -170,8 +170,9 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   flags |= icon == MessageIcon::Stop ? MB_ICONSTOP : icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION
                                                                                       : MB_ICONINFORMATION;
   const int answer = MessageBoxA(nullptr, text, caption, flags);
-  if (answer == 0) {
-    // No box could be shown: the message still reaches someone.
+  if (answer <= 0) {
+    // No box could be shown (Windows answers 0, Wine without a display -1): the message still
+    // reaches someone.
     std::fprintf(stderr, "%s: %s\n", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
