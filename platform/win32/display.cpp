@@ -298,7 +298,11 @@ void windowDestroy(Window* w) {
   // A mode granted to a window that could not be made goes back too.
   if (!w->hwnd && displayChanged) restoreDisplay();
   if (w->hdc) ReleaseDC(w->hwnd, w->hdc);
+  // What the window tells its procedure while it is destroyed (its deactivation, above all) is
+  // news of a window already closed: the show never hears it, as SDL's show never does.
+  const size_t heard = pending.size();
   if (w->hwnd) DestroyWindow(w->hwnd);
+  pending.resize(heard);
   if (w->hwnd == showWindow) showWindow = nullptr;
   delete w;
 }
