@@ -116,19 +116,10 @@ int passes = 0;
 uint64_t start = 0, end = 0;
 
 // Under Xvfb (where the swap does not wait) F1 on the first pass reopens the show windowed with
-// its GL objects and viewport; then the loop keeps about one pass per refresh. (What the viewer
+// its viewport; then the loop keeps about one pass per refresh. (What the viewer
 // sees of the toggle, the real program's tests look at.)
-TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
+TEST_F(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
   fullscreenUnderXvfb([](LoopSteps& steps) {
-    GLuint tex = 0;
-    glGenTextures(1, &tex);
-    glBindTexture(GL_TEXTURE_2D, tex);
-    const unsigned char texel[4] = {10, 200, 30, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    const GLuint list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
-    glEndList();
-
     startPacing(60, platform::setSwapInterval(1));
     steps.drawFrame = [] {
       glClear(GL_COLOR_BUFFER_BIT);
@@ -149,11 +140,6 @@ TEST_F(WindowTest, UnderXvfbTheShowTogglesKeepsItsObjectsAndTheDisplayRate) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(std::make_pair(viewport[2], viewport[3]), std::make_pair(640, 480));
-    EXPECT_TRUE(glIsList(list));
-    unsigned char back[4] = {0, 0, 0, 0};
-    glBindTexture(GL_TEXTURE_2D, tex);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
-    EXPECT_EQ(back[1], 200);
     closeWindow();
   });
 }
