@@ -49,8 +49,8 @@ struct GlContext;
 
 // A window whose client area is width x height: fullscreen in the exact display mode (which is
 // restored by an exit handler if the program ends without closing the window), or an ordinary
-// decorated window. Created hidden; windowShow maps it, and its activation follows (an Activate
-// event, not minimised), as Windows tells a newly shown window. The GL pixel format asked for
+// decorated window. Created hidden; windowShow maps it, and its activation follows (Activated,
+// not minimised), as Windows tells a newly shown window. The GL pixel format asked for
 // is double-buffered RGBA 8-8-8-8 with a depth buffer of at least 16 bits.
 // `failed` tells which step went wrong, so the user hears it in the show's own words.
 enum class WindowStep { Mode, Window, DeviceContext, ChoosePixelFormat, SetPixelFormat };
@@ -75,16 +75,28 @@ bool setSwapInterval(int interval);
 
 void showCursor(bool show);
 
-// Events, already translated to what the show's window procedure understands.
-enum class EventKind { None, Activate, KeyDown, KeyUp, Close, SysCommand };
+// The keys the show acts on. Each backend translates its own key codes; other keys never arrive.
+enum class Key : uint8_t { None, Escape, F1 };
+constexpr int KEY_COUNT = 3;  // one past the last Key, for tables indexed by it
+
+// What happens to the show's window, as each backend's own events are translated once.
+enum class EventKind {
+  None,
+  Activated,      // the window became the active one; a newly shown window is activated
+  Deactivated,    // this one was minimised, or (where the system says) another became active
+  KeyDown,        // a press, or the keyboard's auto-repeat of a held key
+  KeyUp,
+  CloseRequest,   // the window's close button, the window manager's close, a quit request
+  SystemCommand,  // any command of the window's system menu or frame: move, size, minimise,
+                  // maximise, the screen saver (none is carried out)
+};
 struct Event {
   EventKind kind = EventKind::None;
-  // KeyDown/KeyUp: the Windows virtual-key code (always below 256). Activate: the high word is
-  // non-zero when the window is minimised, the low word 1 when active and 0 when not.
-  uint32_t wParam = 0;
+  Key key = Key::None;     // KeyDown and KeyUp: never None
+  bool minimised = false;  // Activated and Deactivated: whether the window is minimised
 };
 // Takes one event off the queue; false when the queue is empty. Events of no interest to the
-// show (moves, exposes, focus changes, window events of windows already closed) are dropped.
+// show (moves, exposes, other keys, window events of windows already closed) are dropped.
 // Keys are the keyboard's, not a window's: a press made while its window was closing still
 // arrives.
 bool pollEvent(Event* event);

@@ -86,12 +86,25 @@ DEVMODEA showMode(int width, int height) {
   return mode;
 }
 
-void post(EventKind kind, WPARAM wParam) {
+void post(EventKind kind, Key key = Key::None, bool minimised = false) {
   Event event;
   event.kind = kind;
-  // Key codes and activation states fit in 32 bits; anything larger is no key of the table.
-  event.wParam = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(wParam);
+  event.key = key;
+  event.minimised = minimised;
   pending.push_back(event);
+}
+
+Key keyOf(WPARAM virtualKey) {
+  switch (virtualKey) {
+    case VK_ESCAPE: return Key::Escape;
+    case VK_F1: return Key::F1;
+    default: return Key::None;
+  }
+}
+
+void postKey(EventKind kind, WPARAM virtualKey) {
+  const Key key = keyOf(virtualKey);
+  if (key != Key::None) post(kind, key);
 }
 
 // The show's window procedure sees activation, keys, close requests and system commands; none
@@ -99,11 +112,15 @@ void post(EventKind kind, WPARAM wParam) {
 // Everything else is the system's.
 LRESULT CALLBACK showWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ACTIVATE: post(EventKind::Activate, wParam); return 0;
-    case WM_SYSCOMMAND: post(EventKind::SysCommand, wParam); return 0;
-    case WM_CLOSE: post(EventKind::Close, wParam); return 0;
-    case WM_KEYDOWN: post(EventKind::KeyDown, wParam); return 0;
-    case WM_KEYUP: post(EventKind::KeyUp, wParam); return 0;
+    case WM_ACTIVATE:
+      // The low word says whether the window became active, the high word whether it is minimised.
+      post(LOWORD(wParam) == WA_INACTIVE ? EventKind::Deactivated : EventKind::Activated, Key::None,
+           HIWORD(wParam) != 0);
+      return 0;
+    case WM_SYSCOMMAND: post(EventKind::SystemCommand); return 0;
+    case WM_CLOSE: post(EventKind::CloseRequest); return 0;
+    case WM_KEYDOWN: postKey(EventKind::KeyDown, wParam); return 0;
+    case WM_KEYUP: postKey(EventKind::KeyUp, wParam); return 0;
     default: return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }

@@ -70,8 +70,8 @@ TEST(ContractClock, CountsMillisecondsInStepsOfAFewWithTheMicrosecondClock) {
   uint64_t runMicros = 0;
   int changes = 0, runs = 1;
   uint64_t micros = platform::monotonicMicros();
-  for (uint32_t ms = platform::timeGetTime(); runMicros < 300000;) {
-    const uint32_t nowMs = platform::timeGetTime();
+  for (uint32_t ms = platform::milliseconds(); runMicros < 300000;) {
+    const uint32_t nowMs = platform::milliseconds();
     const uint64_t nowMicros = platform::monotonicMicros();
     const bool running = nowMicros - micros < 300;
     runMicros += running ? nowMicros - micros : 0;
@@ -108,8 +108,8 @@ TEST(ContractMessageBox, WithNoDisplayTheTextGoesToStandardErrorAndEscapesAnswer
 bool activated(bool* activeAndShown = nullptr) {
   bool any = false;
   for (platform::Event e; platform::pollEvent(&e);) {
-    if (!any && e.kind == platform::EventKind::Activate && activeAndShown) *activeAndShown = e.wParam == 1;
-    any = any || e.kind == platform::EventKind::Activate;
+    if (!any && e.kind == platform::EventKind::Activated && activeAndShown) *activeAndShown = !e.minimised;
+    any = any || e.kind == platform::EventKind::Activated;
   }
   return any;
 }
@@ -248,13 +248,13 @@ void expectOneLine(const std::string& said, const std::string& naming) {
 // Playing silent on the millisecond clock: the position moves on exactly with it.
 void expectOnTheClock(platform::SoundStream* s, int fromMs) {
   platform::soundStreamPlay(s);
-  const uint32_t before = platform::timeGetTime();
+  const uint32_t before = platform::milliseconds();
   platform::soundStreamSetTime(s, fromMs);
-  const uint32_t after = platform::timeGetTime();
+  const uint32_t after = platform::milliseconds();
   platform::sleepMs(150);
-  const int elapsed = int(platform::timeGetTime() - after), moved = platform::soundStreamGetTime(s) - fromMs;
+  const int elapsed = int(platform::milliseconds() - after), moved = platform::soundStreamGetTime(s) - fromMs;
   EXPECT_GE(moved, elapsed);
-  EXPECT_LE(moved, int(platform::timeGetTime() - before));
+  EXPECT_LE(moved, int(platform::milliseconds() - before));
 }
 
 class ContractSound : public ::testing::Test {
