@@ -12,7 +12,8 @@ enum class MessageIcon { Exclamation, Stop, Information };
 enum class MessageAnswer { Ok, Yes, No };
 
 // A modal box with no owner window. When no box can be shown (no display), the caption and text
-// go to standard error and the answer is the one Escape would give (No, or Ok).
+// go to standard error as one reported line ("kaikuranta: ERROR: Window Creation Error.") and the
+// answer is the one Escape would give (No, or Ok).
 MessageAnswer messageBox(const char* text, const char* caption, MessageButtons buttons,
                          MessageIcon icon);
 

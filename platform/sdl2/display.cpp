@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/report.h"
 #include "platform/sdl2/pixel_format.h"
 
 namespace platform {
@@ -153,7 +154,7 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   boxEndsAtOnce = false;
   if (shown != 0) {
     // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    report("%s: %s", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;

@@ -189,7 +189,7 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   const int answer = MessageBoxA(nullptr, text, caption, flags);
   if (answer == 0) {
     // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    report("%s: %s", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
