@@ -121,12 +121,15 @@ void closeWindow() {
     if (!platform::contextDelete(hRC)) shutdownBox("Release Rendering Context Failed.");
     hRC = nullptr;
   }
-  hDC = nullptr;
   if (hWnd) {
     // Released handles are cleared, so a second close never touches a destroyed window.
-    platform::windowDestroy(hWnd);
+    const platform::WindowRelease released = platform::windowDestroy(hWnd);
+    if (!released.drawableReleased) shutdownBox("Release Device Context Failed.");
+    if (!released.windowDestroyed) shutdownBox("Could Not Release hWnd.");
     hWnd = nullptr;
   }
+  hDC = nullptr;
+  if (!platform::videoRelease()) shutdownBox("Could Not Unregister Class.");
 }
 
 void setProjection(int width, int height) {

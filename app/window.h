@@ -11,7 +11,8 @@ extern bool fullscreen;           // true while the show asks for (or holds) the
 // Opens the window with a 640x480-style client area and a current context; on failure the user
 // has been told in a message box and false comes back.
 bool openWindow(const char* title, int width, int height, int bits, bool fullscreenRequested);
-// Gives the desktop its mode back and releases the context and the window; safe to call twice.
+// Gives the desktop its mode back and releases the context, the window and its class; each
+// release the system refuses is shown in a box. Safe to call twice.
 void closeWindow();
 void setProjection(int width, int height);
 // Its perspective: a 90-degree field of view, the near plane at the single-precision value of

@@ -36,9 +36,14 @@ void catchEndRequests();
 // 0 until such a signal came; then the status to end with: 128 + the signal's number.
 int endRequest();
 
-// Starts the video side once. Refuses a display that shows nothing (SDL's offscreen or dummy
-// driver that nobody asked for by name in SDL_VIDEODRIVER), so the show never plays invisibly.
+// Readies the video side for one window: the first call starts it and refuses a display that
+// shows nothing (on Linux SDL's offscreen or dummy driver, unless the environment named it), so
+// the show never plays invisibly; every call also registers the window class windowCreate uses
+// (Windows; Linux has none), which videoRelease gives back once the window is destroyed.
 bool videoStart(std::string* why);
+// Unregisters the window class of the last videoStart; false when the system refuses (a window
+// of the class still exists). True when nothing is registered, so a second call does no harm.
+bool videoRelease();
 
 // Whether the display offers exactly this mode (at 24 colour bits or more).
 bool displayOffersMode(int width, int height);
@@ -60,7 +65,13 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
 void windowShow(Window* window);
 // Leaves the fullscreen mode (the desktop mode comes back); nothing for a windowed window.
 void windowLeaveFullscreen(Window* window);
-void windowDestroy(Window* window);
+// Destroys the window, leaving fullscreen first. Releasing its drawable (Windows' device context)
+// and destroying the window are both attempted; each says whether the system agreed.
+struct WindowRelease {
+  bool drawableReleased = true;
+  bool windowDestroyed = true;
+};
+WindowRelease windowDestroy(Window* window);
 bool windowIsFullscreen(const Window* window);
 void windowClientSize(const Window* window, int* width, int* height);
 void windowSwap(Window* window);

@@ -161,6 +161,9 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   return pressed == 1 ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+// SDL windows need no class: there is nothing to register or give back.
+bool videoRelease() { return true; }
+
 bool videoStart(std::string* why) {
   if (videoUp) return true;
   catchEndRequests();
@@ -246,8 +249,8 @@ void windowLeaveFullscreen(Window* w) {
   w->fullscreen = false;
 }
 
-void windowDestroy(Window* w) {
-  if (!w) return;
+WindowRelease windowDestroy(Window* w) {
+  if (!w) return {};
   // SDL forgets what its X queue still holds for a window it destroys: take the keys pressed
   // on this one into the event queue first.
   SDL_PumpEvents();
@@ -258,8 +261,10 @@ void windowDestroy(Window* w) {
       break;
     }
   }
+  // SDL says nothing of how a window went.
   SDL_DestroyWindow(w->sdl);
   delete w;
+  return {};
 }
 
 bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }

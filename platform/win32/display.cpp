@@ -31,6 +31,7 @@ const char* const KEEPER_CLASS = "OpenGL keeper";
 
 HINSTANCE instance = nullptr;
 bool videoUp = false;
+bool classRegistered = false;  // the show's window class, from videoStart to videoRelease
 bool displayChanged = false;  // the show's fullscreen mode is set
 bool exitHandlerInstalled = false;
 const char* fatalCaption = nullptr;  // the box's, once the program asked for one
@@ -214,14 +215,26 @@ void tellUser(const char* text, const char* caption) {
 }
 
 bool videoStart(std::string* why) {
-  if (videoUp) return true;
-  catchEndRequests();
-  instance = GetModuleHandleA(nullptr);
+  if (!videoUp) {
+    catchEndRequests();
+    instance = GetModuleHandleA(nullptr);
+    videoUp = true;
+  }
+  // Registered for each window and unregistered when it is gone, so every close says whether
+  // the system let its window go.
+  if (classRegistered) return true;
   if (!registerClass(WINDOW_CLASS, showWindowProcedure)) {
     if (why) *why = lastError("RegisterClassA");
     return false;
   }
-  videoUp = true;
+  classRegistered = true;
+  return true;
+}
+
+bool videoRelease() {
+  if (!classRegistered) return true;
+  if (!UnregisterClassA(WINDOW_CLASS, instance)) return false;
+  classRegistered = false;
   return true;
 }
 
@@ -240,7 +253,7 @@ int displayRefreshRate() {
 
 Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
                      WindowStep* failed) {
-  if (!videoUp) {
+  if (!classRegistered) {
     setFailure(why, failed, WindowStep::Window, "video not started");
     return nullptr;
   }
@@ -308,15 +321,17 @@ void windowLeaveFullscreen(Window* w) {
   w->fullscreen = false;
 }
 
-void windowDestroy(Window* w) {
-  if (!w) return;
+WindowRelease windowDestroy(Window* w) {
+  WindowRelease released;
+  if (!w) return released;
   windowLeaveFullscreen(w);
   // A mode granted to a window that could not be made goes back too.
   if (!w->hwnd && displayChanged) restoreDisplay();
-  if (w->hdc) ReleaseDC(w->hwnd, w->hdc);
-  if (w->hwnd) DestroyWindow(w->hwnd);
+  if (w->hdc) released.drawableReleased = ReleaseDC(w->hwnd, w->hdc) != 0;
+  if (w->hwnd) released.windowDestroyed = DestroyWindow(w->hwnd) != FALSE;
   if (w->hwnd == showWindow) showWindow = nullptr;
   delete w;
+  return released;
 }
 
 bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
