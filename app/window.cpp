@@ -37,9 +37,10 @@ void explain(const std::string& why) {
   if (!why.empty()) platform::report("%s", why.c_str());
 }
 
-}  // namespace
-
-bool openWindow(const char* title, int width, int height, int /*bits*/, bool fullscreenRequested) {
+// openWindow's steps. With `unsharedWhy` given, a context that cannot share the show's objects
+// is not reported in a box: the window is closed again and the reason handed back.
+bool openWindowSteps(const char* title, int width, int height, bool fullscreenRequested,
+                     std::string* unsharedWhy) {
   fullscreen = fullscreenRequested;
   std::string why;
   if (!platform::videoStart(&why)) {
@@ -88,9 +89,14 @@ bool openWindow(const char* title, int width, int height, int /*bits*/, bool ful
   }
   hDC = hWnd;
 
-  hRC = platform::contextCreate(hWnd, &why);
+  bool unshared = false;
+  hRC = platform::contextCreate(hWnd, &why, &unshared);
   if (!hRC) {
     closeWindow();
+    if (unshared && unsharedWhy) {
+      *unsharedWhy = why;
+      return false;
+    }
     explain(why);
     errorBox("Can't Create A GL Rendering Context.");
     return false;
@@ -109,6 +115,23 @@ bool openWindow(const char* title, int width, int height, int /*bits*/, bool ful
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool openWindow(const char* title, int width, int height, int /*bits*/, bool fullscreenRequested) {
+  return openWindowSteps(title, width, height, fullscreenRequested, nullptr);
+}
+
+bool toggleFullscreen(const char* title, int width, int height, int bits) {
+  const bool wasFullscreen = fullscreen;
+  closeWindow();
+  std::string why;
+  if (openWindowSteps(title, width, height, !wasFullscreen, &why)) return true;
+  if (why.empty()) return false;
+  // Its pictures and glyphs would all be blank there: the show goes on in the mode it had.
+  platform::report("cannot switch to %s: %s", wasFullscreen ? "a window" : "fullscreen", why.c_str());
+  return openWindow(title, width, height, bits, wasFullscreen);
 }
 
 void closeWindow() {

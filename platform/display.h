@@ -77,8 +77,13 @@ void windowClientSize(const Window* window, int* width, int* height);
 void windowSwap(Window* window);
 
 // Compatibility-profile contexts. Every context shares its textures and display lists with one
-// kept for the life of the process, so closing a window loses none of the show's objects.
-GlContext* contextCreate(Window* window, std::string* why);
+// kept for the life of the process, so closing a window loses none of the show's objects. A
+// context that cannot share them (the kept context could not be made, or the system refuses to
+// share with this window's pixel format or driver) is not made: it would draw every picture and
+// glyph blank. contextCreate then returns null with the reason and sets `*unshared`; the caller
+// goes back to a window that shares (an F1 toggle keeps the mode the show had, after one line on
+// standard error) or, at start, reports it as any other context failure.
+GlContext* contextCreate(Window* window, std::string* why, bool* unshared = nullptr);
 bool contextMakeCurrent(Window* window, GlContext* context);  // null, null releases
 bool contextDelete(GlContext* context);
 

@@ -280,7 +280,8 @@ void windowSwap(Window* w) {
   if (w) SDL_GL_SwapWindow(w->sdl);
 }
 
-GlContext* contextCreate(Window* w, std::string* why) {
+GlContext* contextCreate(Window* w, std::string* why, bool* unshared) {
+  if (unshared) *unshared = false;
   if (!w) {
     if (why) *why = "no window";
     return nullptr;
@@ -298,11 +299,14 @@ GlContext* contextCreate(Window* w, std::string* why) {
       }
     }
   }
-  if (keeperContext && SDL_GL_MakeCurrent(keeperWindow, keeperContext) == 0) {
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-  } else {
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  if (!keeperContext || SDL_GL_MakeCurrent(keeperWindow, keeperContext) != 0) {
+    if (why) *why = std::string("no context to keep the show's pictures and glyphs in: ") + SDL_GetError();
+    if (unshared) *unshared = true;
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    return nullptr;
   }
+  // GLX and EGL make no context that cannot share with the one given: no check of its own here.
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
   SDL_GLContext sdl = SDL_GL_CreateContext(w->sdl);
   SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
   if (!sdl) {

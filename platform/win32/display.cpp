@@ -347,19 +347,29 @@ void windowSwap(Window* w) {
   if (w) SwapBuffers(w->hdc);
 }
 
-GlContext* contextCreate(Window* w, std::string* why) {
+GlContext* contextCreate(Window* w, std::string* why, bool* unshared) {
+  if (unshared) *unshared = false;
   if (!w) {
     if (why) *why = "no window";
     return nullptr;
   }
-  const bool keeper = makeKeeper();
+  if (!makeKeeper()) {
+    if (why) *why = "no context to keep the show's pictures and glyphs in: " + lastError("wglCreateContext");
+    if (unshared) *unshared = true;
+    return nullptr;
+  }
   HGLRC rc = wglCreateContext(w->hdc);
   if (!rc) {
     if (why) *why = lastError("wglCreateContext");
     return nullptr;
   }
   // Shared before the new context holds anything of its own, as sharing requires.
-  if (keeper) wglShareLists(keeperContext, rc);
+  if (!wglShareLists(keeperContext, rc)) {
+    if (why) *why = "this window's context cannot share the show's pictures and glyphs: " + lastError("wglShareLists");
+    if (unshared) *unshared = true;
+    wglDeleteContext(rc);
+    return nullptr;
+  }
   auto* c = new GlContext;
   c->rc = rc;
   return c;
