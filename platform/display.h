@@ -28,10 +28,11 @@ void showFatalReportAtExit(const char* caption);
 // with `caption` instead.
 void tellUser(const char* text, const char* caption);
 
-// Catches the signals that ask a program to end (hangup, interrupt, quit, terminate) from now
-// on; videoStart does it too. The handler only records the signal, which endRequest reports to
-// the main loop; while a message box is up and no window holds the display's mode, nothing
-// needs the program's thread to end cleanly, so the program ends at once, box and all.
+// Catches the signals that ask a program to end (hangup, interrupt, quit, terminate; on Windows
+// the C runtime's interrupt and terminate) from now on; videoStart does it too. The handler only
+// records the signal, which endRequest reports to the main loop. On Linux, while a message box
+// is up and no window holds the display's mode, nothing needs the program's thread to end
+// cleanly, so the program ends at once, box and all.
 void catchEndRequests();
 // 0 until such a signal came; then the status to end with: 128 + the signal's number.
 int endRequest();
@@ -57,7 +58,8 @@ struct GlContext;
 // restored by an exit handler if the program ends without closing the window), or an ordinary
 // decorated window. Created hidden; windowShow maps it, and its activation follows (Activated,
 // not minimised), as Windows tells a newly shown window. The GL pixel format asked for
-// is double-buffered RGBA 8-8-8-8 with a depth buffer of at least 16 bits.
+// is double-buffered RGBA with 32 colour bits (8-8-8-8 on Linux) and a depth buffer of at least
+// 16 bits.
 // `failed` tells which step went wrong, so the user hears it in the show's own words.
 enum class WindowStep { Mode, Window, DeviceContext, ChoosePixelFormat, SetPixelFormat };
 Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
