@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/report.h"
 #include "platform/sdl2/pixel_format.h"
 
 namespace platform {
@@ -153,12 +154,15 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   boxEndsAtOnce = false;
   if (shown != 0) {
     // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    report("%s: %s", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return pressed == 1 ? MessageAnswer::Yes : MessageAnswer::No;
 }
+
+// SDL windows need no class: there is nothing to register or give back.
+bool videoRelease() { return true; }
 
 bool videoStart(std::string* why) {
   if (videoUp) return true;
@@ -245,8 +249,8 @@ void windowLeaveFullscreen(Window* w) {
   w->fullscreen = false;
 }
 
-void windowDestroy(Window* w) {
-  if (!w) return;
+WindowRelease windowDestroy(Window* w) {
+  if (!w) return {};
   // SDL forgets what its X queue still holds for a window it destroys: take the keys pressed
   // on this one into the event queue first.
   SDL_PumpEvents();
@@ -257,8 +261,10 @@ void windowDestroy(Window* w) {
       break;
     }
   }
+  // SDL says nothing of how a window went.
   SDL_DestroyWindow(w->sdl);
   delete w;
+  return {};
 }
 
 bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
@@ -274,7 +280,8 @@ void windowSwap(Window* w) {
   if (w) SDL_GL_SwapWindow(w->sdl);
 }
 
-GlContext* contextCreate(Window* w, std::string* why) {
+GlContext* contextCreate(Window* w, std::string* why, bool* unshared) {
+  if (unshared) *unshared = false;
   if (!w) {
     if (why) *why = "no window";
     return nullptr;
@@ -292,11 +299,14 @@ GlContext* contextCreate(Window* w, std::string* why) {
       }
     }
   }
-  if (keeperContext && SDL_GL_MakeCurrent(keeperWindow, keeperContext) == 0) {
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-  } else {
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  if (!keeperContext || SDL_GL_MakeCurrent(keeperWindow, keeperContext) != 0) {
+    if (why) *why = std::string("no context to keep the show's pictures and glyphs in: ") + SDL_GetError();
+    if (unshared) *unshared = true;
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    return nullptr;
   }
+  // GLX and EGL make no context that cannot share with the one given: no check of its own here.
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
   SDL_GLContext sdl = SDL_GL_CreateContext(w->sdl);
   SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
   if (!sdl) {

@@ -31,6 +31,7 @@ const char* const KEEPER_CLASS = "OpenGL keeper";
 
 HINSTANCE instance = nullptr;
 bool videoUp = false;
+bool classRegistered = false;  // the show's window class, from videoStart to videoRelease
 bool displayChanged = false;  // the show's fullscreen mode is set
 bool exitHandlerInstalled = false;
 const char* fatalCaption = nullptr;  // the box's, once the program asked for one
@@ -190,7 +191,7 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   if (answer <= 0) {
     // No box could be shown (Windows answers 0, Wine without a display -1): the message still
     // reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    report("%s: %s", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -215,14 +216,26 @@ void tellUser(const char* text, const char* caption) {
 }
 
 bool videoStart(std::string* why) {
-  if (videoUp) return true;
-  catchEndRequests();
-  instance = GetModuleHandleA(nullptr);
+  if (!videoUp) {
+    catchEndRequests();
+    instance = GetModuleHandleA(nullptr);
+    videoUp = true;
+  }
+  // Registered for each window and unregistered when it is gone, so every close says whether
+  // the system let its window go.
+  if (classRegistered) return true;
   if (!registerClass(WINDOW_CLASS, showWindowProcedure)) {
     if (why) *why = lastError("RegisterClassA");
     return false;
   }
-  videoUp = true;
+  classRegistered = true;
+  return true;
+}
+
+bool videoRelease() {
+  if (!classRegistered) return true;
+  if (!UnregisterClassA(WINDOW_CLASS, instance)) return false;
+  classRegistered = false;
   return true;
 }
 
@@ -241,7 +254,7 @@ int displayRefreshRate() {
 
 Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
                      WindowStep* failed) {
-  if (!videoUp) {
+  if (!classRegistered) {
     setFailure(why, failed, WindowStep::Window, "video not started");
     return nullptr;
   }
@@ -309,19 +322,21 @@ void windowLeaveFullscreen(Window* w) {
   w->fullscreen = false;
 }
 
-void windowDestroy(Window* w) {
-  if (!w) return;
+WindowRelease windowDestroy(Window* w) {
+  WindowRelease released;
+  if (!w) return released;
   windowLeaveFullscreen(w);
   // A mode granted to a window that could not be made goes back too.
   if (!w->hwnd && displayChanged) restoreDisplay();
-  if (w->hdc) ReleaseDC(w->hwnd, w->hdc);
+  if (w->hdc) released.drawableReleased = ReleaseDC(w->hwnd, w->hdc) != 0;
   // What the window tells its procedure while it is destroyed (its deactivation, above all) is
   // news of a window already closed: the show never hears it, as SDL's show never does.
   const size_t heard = pending.size();
-  if (w->hwnd) DestroyWindow(w->hwnd);
+  if (w->hwnd) released.windowDestroyed = DestroyWindow(w->hwnd) != FALSE;
   pending.resize(heard);
   if (w->hwnd == showWindow) showWindow = nullptr;
   delete w;
+  return released;
 }
 
 bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
@@ -337,19 +352,29 @@ void windowSwap(Window* w) {
   if (w) SwapBuffers(w->hdc);
 }
 
-GlContext* contextCreate(Window* w, std::string* why) {
+GlContext* contextCreate(Window* w, std::string* why, bool* unshared) {
+  if (unshared) *unshared = false;
   if (!w) {
     if (why) *why = "no window";
     return nullptr;
   }
-  const bool keeper = makeKeeper();
+  if (!makeKeeper()) {
+    if (why) *why = "no context to keep the show's pictures and glyphs in: " + lastError("wglCreateContext");
+    if (unshared) *unshared = true;
+    return nullptr;
+  }
   HGLRC rc = wglCreateContext(w->hdc);
   if (!rc) {
     if (why) *why = lastError("wglCreateContext");
     return nullptr;
   }
   // Shared before the new context holds anything of its own, as sharing requires.
-  if (keeper) wglShareLists(keeperContext, rc);
+  if (!wglShareLists(keeperContext, rc)) {
+    if (why) *why = "this window's context cannot share the show's pictures and glyphs: " + lastError("wglShareLists");
+    if (unshared) *unshared = true;
+    wglDeleteContext(rc);
+    return nullptr;
+  }
   auto* c = new GlContext;
   c->rc = rc;
   return c;

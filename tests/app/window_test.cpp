@@ -33,12 +33,12 @@ template <typename Body>
 
 TEST_F(WindowTest, DriversThatCannotShowTheShowAreReported) {
   const struct { const char* driver; bool fullscreen; const char* said; } cases[] = {
-      {nullptr, true, "offscreen[^\n]*\n.*ERROR: Failed To Register The Window Class\\."},
-      {"dummy", false, "ERROR: Window Creation Error\\."},
+      {nullptr, true, "offscreen[^\n]*\nkaikuranta: ERROR: Failed To Register The Window Class\\."},
+      {"dummy", false, "kaikuranta: ERROR: Window Creation Error\\."},
       // The dummy display has no 640x480 mode; with no box to show, the answer is No.
       {"dummy", true,
-       "Tuli GL: The Requested Fullscreen Mode Is Not Supported By\nYour Video Card\\. Use "
-       "Windowed Mode Instead\\?\nERROR: Program Will Now Close\\."},
+       "kaikuranta: Tuli GL: The Requested Fullscreen Mode Is Not Supported By\nYour Video Card\\. Use "
+       "Windowed Mode Instead\\?\nkaikuranta: ERROR: Program Will Now Close\\."},
   };
   for (const auto& c : cases) {
     EXPECT_EXIT(inChild([&] {

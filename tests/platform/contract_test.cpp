@@ -99,7 +99,8 @@ bool boxesAnswerAsEscape() {
 
 TEST(ContractMessageBox, WithNoDisplayTheTextGoesToStandardErrorAndEscapesAnswer) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(std::_Exit(boxesAnswerAsEscape() ? 0 : 1), ::testing::ExitedWithCode(0), "Asked: Play\\?\\s+Told: Done\\.");
+  EXPECT_EXIT(std::_Exit(boxesAnswerAsEscape() ? 0 : 1), ::testing::ExitedWithCode(0),
+              "kaikuranta: Asked: Play\\?\\s+kaikuranta: Told: Done\\.");
 }
 
 // ---- Windows and contexts
