@@ -29,9 +29,7 @@ void pacedSwap() {
 }
 
 bool toggleWindow() {
-  const bool wasFullscreen = fullscreen;
-  closeWindow();
-  if (!openWindow("Rovora", frameSize().width, frameSize().height, 32, !wasFullscreen)) return false;
+  if (!toggleFullscreen("Rovora", frameSize().width, frameSize().height, 32)) return false;
   // The new context starts without the swap interval; ask again and measure the swaps anew.
   pacer.reset(requestSwapInterval());
   return true;

@@ -37,9 +37,10 @@ void explain(const std::string& why) {
   if (!why.empty()) platform::report("%s", why.c_str());
 }
 
-}  // namespace
-
-bool openWindow(const char* title, int width, int height, int /*bits*/, bool fullscreenRequested) {
+// openWindow's steps. With `unsharedWhy` given, a context that cannot share the show's objects
+// is not reported in a box: the window is closed again and the reason handed back.
+bool openWindowSteps(const char* title, int width, int height, bool fullscreenRequested,
+                     std::string* unsharedWhy) {
   fullscreen = fullscreenRequested;
   std::string why;
   if (!platform::videoStart(&why)) {
@@ -88,9 +89,14 @@ bool openWindow(const char* title, int width, int height, int /*bits*/, bool ful
   }
   hDC = hWnd;
 
-  hRC = platform::contextCreate(hWnd, &why);
+  bool unshared = false;
+  hRC = platform::contextCreate(hWnd, &why, &unshared);
   if (!hRC) {
     closeWindow();
+    if (unshared && unsharedWhy) {
+      *unsharedWhy = why;
+      return false;
+    }
     explain(why);
     errorBox("Can't Create A GL Rendering Context.");
     return false;
@@ -111,6 +117,23 @@ bool openWindow(const char* title, int width, int height, int /*bits*/, bool ful
   return true;
 }
 
+}  // namespace
+
+bool openWindow(const char* title, int width, int height, int /*bits*/, bool fullscreenRequested) {
+  return openWindowSteps(title, width, height, fullscreenRequested, nullptr);
+}
+
+bool toggleFullscreen(const char* title, int width, int height, int bits) {
+  const bool wasFullscreen = fullscreen;
+  closeWindow();
+  std::string why;
+  if (openWindowSteps(title, width, height, !wasFullscreen, &why)) return true;
+  if (why.empty()) return false;
+  // Its pictures and glyphs would all be blank there: the show goes on in the mode it had.
+  platform::report("cannot switch to %s: %s", wasFullscreen ? "a window" : "fullscreen", why.c_str());
+  return openWindow(title, width, height, bits, wasFullscreen);
+}
+
 void closeWindow() {
   if (fullscreen) {
     platform::windowLeaveFullscreen(hWnd);
@@ -121,12 +144,15 @@ void closeWindow() {
     if (!platform::contextDelete(hRC)) shutdownBox("Release Rendering Context Failed.");
     hRC = nullptr;
   }
-  hDC = nullptr;
   if (hWnd) {
     // Released handles are cleared, so a second close never touches a destroyed window.
-    platform::windowDestroy(hWnd);
+    const platform::WindowRelease released = platform::windowDestroy(hWnd);
+    if (!released.drawableReleased) shutdownBox("Release Device Context Failed.");
+    if (!released.windowDestroyed) shutdownBox("Could Not Release hWnd.");
     hWnd = nullptr;
   }
+  hDC = nullptr;
+  if (!platform::videoRelease()) shutdownBox("Could Not Unregister Class.");
 }
 
 void setProjection(int width, int height) {

@@ -11,7 +11,12 @@ extern bool fullscreen;           // true while the show asks for (or holds) the
 // Opens the window with a 640x480-style client area and a current context; on failure the user
 // has been told in a message box and false comes back.
 bool openWindow(const char* title, int width, int height, int bits, bool fullscreenRequested);
-// Gives the desktop its mode back and releases the context and the window; safe to call twice.
+// F1: closes the window and opens it again in the other mode. Where the new window's context
+// cannot share the show's pictures and glyphs, one line on standard error says so and the show
+// reopens in the mode it had. False when no window could be opened (the user has been told).
+bool toggleFullscreen(const char* title, int width, int height, int bits);
+// Gives the desktop its mode back and releases the context, the window and its class; each
+// release the system refuses is shown in a box. Safe to call twice.
 void closeWindow();
 void setProjection(int width, int height);
 // Its perspective: a 90-degree field of view, the near plane at the single-precision value of

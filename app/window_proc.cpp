@@ -3,8 +3,8 @@
 #include "app/window.h"
 #include "platform/display.h"
 
-bool keys[256];
-uint8_t keyPresses[256];
+bool keys[platform::KEY_COUNT];
+uint8_t keyPresses[platform::KEY_COUNT];
 bool active = true;
 
 namespace {
@@ -18,10 +18,10 @@ intptr_t windowProc(platform::Window*, uint32_t message, uint32_t wParam, intptr
   switch (message) {
     case WM_ACTIVATE:
       // Only minimising stops the drawing; losing focus alone does not.
-      active = (wParam >> 16) == 0;
+      active = wParam == 0;
       return 0;
     case WM_KEYDOWN:
-      if (wParam < 256) {
+      if (wParam < platform::KEY_COUNT) {
         uint8_t& pending = keyPresses[wParam];
         if (!keys[wParam] && pending < 255) ++pending;
         if (pending == 0) pending = 1;  // an auto-repeat asks again, but adds no press
@@ -29,7 +29,7 @@ intptr_t windowProc(platform::Window*, uint32_t message, uint32_t wParam, intptr
       }
       return 0;
     case WM_KEYUP:
-      if (wParam < 256) keys[wParam] = false;
+      if (wParam < platform::KEY_COUNT) keys[wParam] = false;
       return 0;
     case WM_CLOSE:
     case WM_SYSCOMMAND:
@@ -42,17 +42,17 @@ intptr_t windowProc(platform::Window*, uint32_t message, uint32_t wParam, intptr
 }
 
 Msg translateEvent(const platform::Event& event) {
-  Msg msg;
-  msg.wParam = event.wParam;
+  using platform::EventKind;
   switch (event.kind) {
-    case platform::EventKind::Activate: msg.message = WM_ACTIVATE; break;
-    case platform::EventKind::KeyDown: msg.message = WM_KEYDOWN; break;
-    case platform::EventKind::KeyUp: msg.message = WM_KEYUP; break;
-    case platform::EventKind::Close: msg.message = WM_CLOSE; break;
-    case platform::EventKind::SysCommand: msg.message = WM_SYSCOMMAND; break;
-    case platform::EventKind::None: msg.message = 0; break;
+    case EventKind::Activated:
+    case EventKind::Deactivated: return {WM_ACTIVATE, event.minimised ? 1u : 0u};
+    case EventKind::KeyDown: return {WM_KEYDOWN, uint32_t(event.key)};
+    case EventKind::KeyUp: return {WM_KEYUP, uint32_t(event.key)};
+    case EventKind::CloseRequest: return {WM_CLOSE, 0};
+    case EventKind::SystemCommand: return {WM_SYSCOMMAND, 0};
+    case EventKind::None: break;
   }
-  return msg;
+  return {};
 }
 
 bool peekMessage(Msg* msg) {

@@ -5,25 +5,26 @@
 
 #include "platform/display.h"
 
-extern bool keys[256];  // key-down flags by Windows virtual-key code
-// Presses not yet acted on, by virtual-key code. A key-down message for a key that was up is a
-// press; an auto-repeat of a held key only makes sure one is pending. So a tap that goes down
-// and up between two passes, as a quick one does during a slow frame, still acts, and each of
-// several F1 taps during one slow pass toggles once.
-extern uint8_t keyPresses[256];
-extern bool active;     // false while the fullscreen window is minimised: nothing is drawn
+// The keys the loop reads, by the names the show has always given them.
+constexpr uint32_t VK_ESCAPE = uint32_t(platform::Key::Escape);
+constexpr uint32_t VK_F1 = uint32_t(platform::Key::F1);
 
-constexpr uint32_t WM_ACTIVATE = 0x0006;
-constexpr uint32_t WM_CLOSE = 0x0010;
-constexpr uint32_t WM_QUIT = 0x0012;
-constexpr uint32_t WM_KEYDOWN = 0x0100;
-constexpr uint32_t WM_KEYUP = 0x0101;
-constexpr uint32_t WM_SYSCOMMAND = 0x0112;
-constexpr uint32_t VK_ESCAPE = 27;
-constexpr uint32_t VK_F1 = 112;
+extern bool keys[platform::KEY_COUNT];  // key-down flags by key
+// Presses not yet acted on, by key. A key-down message for a key that was up is a press; an
+// auto-repeat of a held key only makes sure one is pending. So a tap that goes down and up
+// between two passes, as a quick one does during a slow frame, still acts, and each of several
+// F1 taps during one slow pass toggles once.
+extern uint8_t keyPresses[platform::KEY_COUNT];
+extern bool active;  // false while the fullscreen window is minimised: nothing is drawn
 
+// The window procedure's messages: one for each kind of platform event (activation either way is
+// WM_ACTIVATE), and the quit the show posts itself.
+enum : uint32_t { WM_NULL, WM_ACTIVATE, WM_KEYDOWN, WM_KEYUP, WM_CLOSE, WM_SYSCOMMAND, WM_QUIT };
+
+// A message and its one parameter: the key (WM_KEYDOWN, WM_KEYUP), non-zero when the window is
+// minimised (WM_ACTIVATE), the exit status (WM_QUIT).
 struct Msg {
-  uint32_t message = 0;
+  uint32_t message = WM_NULL;
   uint32_t wParam = 0;
 };
 

@@ -17,6 +17,6 @@ bool simulatedClock() { return simulated; }
 
 void setSimulatedTime(uint32_t ms) { simulatedMs = ms; }
 
-uint32_t timeGetTime() { return simulated ? simulatedMs : systemMilliseconds(); }
+uint32_t milliseconds() { return simulated ? simulatedMs : systemMilliseconds(); }
 
 }  // namespace platform

@@ -6,11 +6,11 @@
 
 namespace platform {
 
-// Milliseconds since the timer's epoch; wraps after 2^32 ms. On Windows this is winmm's
-// timeGetTime; elsewhere a monotonic clock read the same way.
-uint32_t timeGetTime();
+// Milliseconds since the timer's epoch; wraps after 2^32 ms. On Windows winmm's millisecond
+// timer; on Linux a monotonic clock read the same way.
+uint32_t milliseconds();
 
-// Switches the clock to a simulated count, starting at `ms`; timeGetTime then returns only what
+// Switches the clock to a simulated count, starting at `ms`; milliseconds then returns only what
 // setSimulatedTime gave it. Passing false goes back to the real clock.
 void useSimulatedClock(bool on, uint32_t ms = 0);
 bool simulatedClock();

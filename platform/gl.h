@@ -2,7 +2,7 @@
 // OpenGL 1.1 and GLU for every layer that draws. On Windows the GL headers want three of the
 // system's calling-convention macros; they are given here for the headers alone and taken back
 // afterwards, so the show's own names never meet the whole Windows API (which has, for one,
-// its own FlashWindow). A file that has included <windows.h> already keeps the system's.
+// its own FlashWindow). A file that has included the whole API already keeps the system's.
 #ifdef _WIN32
 #ifndef APIENTRY
 #define APIENTRY __stdcall

@@ -1,6 +1,6 @@
 #pragma once
-// The files the show reads, all below data/ in the working directory: its fourteen pictures and
-// its music. One list for the show, for the tool that makes them (and the build step that runs
+// The files the show reads, all below one data/ folder (data_folder.h finds which, the working
+// directory's first): its fourteen pictures and its music. One list for the show, for the tool that makes them (and the build step that runs
 // it), for the offline renderer's check and for the tests. Plain constants.
 #include <string>
 

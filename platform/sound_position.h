@@ -6,7 +6,7 @@
 
 namespace platform {
 
-// The two clocks the position reads: the show's millisecond clock (timeGetTime, which a replayed
+// The two clocks the position reads: the show's millisecond clock (milliseconds, which a replayed
 // run simulates) for the silent clock, and the monotonic microseconds that time the device.
 struct SoundClocks {
   uint32_t ms;

@@ -1,6 +1,7 @@
 #pragma once
-// One frame of the show, back to front, and the frame-wide fades. Writes sceneTime; the only code
-// that reads the show clock. Reads the beat values of timing/. Program thread, context current.
+// One frame of the show, back to front, and the frame-wide fades. Writes sceneTime, the clock's
+// reading that every layer draws with; besides updateTiming (timing/), the only code that reads
+// the show clock. Reads the beat values of timing/. Program thread, context current.
 #include <cstdint>
 
 #include "timing/demo_clock.h"  // sceneTime

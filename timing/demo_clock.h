@@ -1,5 +1,5 @@
 #pragma once
-// The show clock: milliseconds of timeGetTime since the start of the music, read as seconds.
+// The show clock: platform::milliseconds since the start of the music, read as seconds.
 // Owned here; started by initShow, pulled onto the music position by updateTiming. Also the
 // clock's reading for the frame being drawn, which every layer and effect reads.
 #include <cstdint>

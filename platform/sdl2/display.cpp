@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/report.h"
 #include "platform/sdl2/pixel_format.h"
 
 namespace platform {
@@ -156,12 +157,15 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   boxEndsAtOnce = false;
   if (shown != 0) {
     // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+    report("%s: %s", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return pressed == 1 ? MessageAnswer::Yes : MessageAnswer::No;
 }
+
+// SDL windows need no class: there is nothing to register or give back.
+bool videoRelease() { return true; }
 
 bool videoStart(std::string* why) {
   if (videoUp) return true;
@@ -259,8 +263,8 @@ void windowLeaveFullscreen(Window* w) {
   w->fullscreen = false;
 }
 
-void windowDestroy(Window* w) {
-  if (!w) return;
+WindowRelease windowDestroy(Window* w) {
+  if (!w) return {};
   // SDL forgets what its X queue still holds for a window it destroys: take the keys pressed
   // on this one into the event queue first.
   SDL_PumpEvents();
@@ -271,8 +275,10 @@ void windowDestroy(Window* w) {
       break;
     }
   }
+  // SDL says nothing of how a window went.
   SDL_DestroyWindow(w->sdl);
   delete w;
+  return {};
 }
 
 bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
@@ -288,7 +294,8 @@ void windowSwap(Window* w) {
   if (w) SDL_GL_SwapWindow(w->sdl);
 }
 
-GlContext* contextCreate(Window* w, std::string* why) {
+GlContext* contextCreate(Window* w, std::string* why, bool* unshared) {
+  if (unshared) *unshared = false;
   if (!w) {
     if (why) *why = "no window";
     return nullptr;
@@ -306,11 +313,14 @@ GlContext* contextCreate(Window* w, std::string* why) {
       }
     }
   }
-  if (keeperContext && SDL_GL_MakeCurrent(keeperWindow, keeperContext) == 0) {
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-  } else {
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+  if (!keeperContext || SDL_GL_MakeCurrent(keeperWindow, keeperContext) != 0) {
+    if (why) *why = std::string("no context to keep the show's pictures and glyphs in: ") + SDL_GetError();
+    if (unshared) *unshared = true;
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    return nullptr;
   }
+  // GLX and EGL make no context that cannot share with the one given: no check of its own here.
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
   SDL_GLContext sdl = SDL_GL_CreateContext(w->sdl);
   SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
   if (!sdl) {
@@ -338,53 +348,27 @@ bool setSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 
 
 void showCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
-// The Windows virtual-key code for an SDL key code, or 0 for a key the show has no code for.
-static uint32_t virtualKeyCode(int32_t key) {
-  if (key >= SDLK_a && key <= SDLK_z) return uint32_t(key - SDLK_a + 'A');
-  if (key >= SDLK_0 && key <= SDLK_9) return uint32_t(key);
-  if (key >= SDLK_F1 && key <= SDLK_F12) return uint32_t(112 + (key - SDLK_F1));
-  if (key >= SDLK_F13 && key <= SDLK_F24) return uint32_t(124 + (key - SDLK_F13));
-  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return uint32_t(97 + (key - SDLK_KP_1));
+static Key keyOf(SDL_Keycode key) {
   switch (key) {
-    case SDLK_ESCAPE: return 27;
-    case SDLK_RETURN: return 13;
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_SPACE: return 32;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-    case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-    case SDLK_LALT: case SDLK_RALT: return 18;
-    case SDLK_PAUSE: return 19;
-    case SDLK_CAPSLOCK: return 20;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_LEFT: return 37;
-    case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
-    case SDLK_DOWN: return 40;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
-    case SDLK_KP_0: return 96;
-    default: return 0;
+    case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_F1: return Key::F1;
+    default: return Key::None;
   }
 }
 
 bool pollEvent(Event* out) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
+    *out = Event{};
     switch (e.type) {
       case SDL_QUIT:
-        out->kind = EventKind::Close;
-        out->wParam = 0;
+        out->kind = EventKind::CloseRequest;
         return true;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        const uint32_t vk = virtualKeyCode(e.key.keysym.sym);
-        if (vk == 0) break;
+        out->key = keyOf(e.key.keysym.sym);
+        if (out->key == Key::None) break;
         out->kind = e.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
-        out->wParam = vk;
         return true;
       }
       case SDL_WINDOWEVENT: {
@@ -394,35 +378,30 @@ bool pollEvent(Event* out) {
           case SDL_WINDOWEVENT_SHOWN:
             // A window just shown is active, whatever its predecessor was (minimised, say).
             w->minimised = false;
-            out->kind = EventKind::Activate;
-            out->wParam = 1;
+            out->kind = EventKind::Activated;
             return true;
           case SDL_WINDOWEVENT_CLOSE:
-            out->kind = EventKind::Close;
-            out->wParam = 0;
+            out->kind = EventKind::CloseRequest;
             return true;
           case SDL_WINDOWEVENT_MAXIMIZED:
             // A fullscreen window may be reported maximised as it is placed: not a request.
             if (w->fullscreen) break;
-            out->kind = EventKind::SysCommand;
-            out->wParam = 0;
+            out->kind = EventKind::SystemCommand;
             return true;
           case SDL_WINDOWEVENT_MINIMIZED:
             if (!w->fullscreen) {
-              out->kind = EventKind::SysCommand;
-              out->wParam = 0;
+              out->kind = EventKind::SystemCommand;
               return true;
             }
             // Fullscreen gives way to another application: the show stops drawing.
             w->minimised = true;
-            out->kind = EventKind::Activate;
-            out->wParam = 0x10000u;
+            out->kind = EventKind::Deactivated;
+            out->minimised = true;
             return true;
           case SDL_WINDOWEVENT_RESTORED:
             if (!w->minimised) break;
             w->minimised = false;
-            out->kind = EventKind::Activate;
-            out->wParam = 1;
+            out->kind = EventKind::Activated;
             return true;
           default:
             break;

@@ -43,7 +43,7 @@ auto& allStreams = *new std::vector<std::unique_ptr<SoundStream>>;
 SoundStream* current = nullptr;                        // the one stream on channel 0
 auto& currentLock = *new std::mutex;
 
-SoundClocks clocksNow() { return {timeGetTime(), monotonicMicros()}; }
+SoundClocks clocksNow() { return {milliseconds(), monotonicMicros()}; }
 
 void fillAudio(void*, Uint8* out, int len) {
   auto* dst = reinterpret_cast<int16_t*>(out);

@@ -31,6 +31,7 @@ const char* const KEEPER_CLASS = "OpenGL keeper";
 
 HINSTANCE instance = nullptr;
 bool videoUp = false;
+bool classRegistered = false;  // the show's window class, from videoStart to videoRelease
 bool displayChanged = false;  // the show's fullscreen mode is set
 bool exitHandlerInstalled = false;
 const char* fatalCaption = nullptr;  // the box's, once the program asked for one
@@ -86,12 +87,25 @@ DEVMODEA showMode(int width, int height) {
   return mode;
 }
 
-void post(EventKind kind, WPARAM wParam) {
+void post(EventKind kind, Key key = Key::None, bool minimised = false) {
   Event event;
   event.kind = kind;
-  // Key codes and activation states fit in 32 bits; anything larger is no key of the table.
-  event.wParam = wParam > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(wParam);
+  event.key = key;
+  event.minimised = minimised;
   pending.push_back(event);
+}
+
+Key keyOf(WPARAM virtualKey) {
+  switch (virtualKey) {
+    case VK_ESCAPE: return Key::Escape;
+    case VK_F1: return Key::F1;
+    default: return Key::None;
+  }
+}
+
+void postKey(EventKind kind, WPARAM virtualKey) {
+  const Key key = keyOf(virtualKey);
+  if (key != Key::None) post(kind, key);
 }
 
 // The show's window procedure sees activation, keys, close requests and system commands; none
@@ -99,11 +113,15 @@ void post(EventKind kind, WPARAM wParam) {
 // Everything else is the system's.
 LRESULT CALLBACK showWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ACTIVATE: post(EventKind::Activate, wParam); return 0;
-    case WM_SYSCOMMAND: post(EventKind::SysCommand, wParam); return 0;
-    case WM_CLOSE: post(EventKind::Close, wParam); return 0;
-    case WM_KEYDOWN: post(EventKind::KeyDown, wParam); return 0;
-    case WM_KEYUP: post(EventKind::KeyUp, wParam); return 0;
+    case WM_ACTIVATE:
+      // The low word says whether the window became active, the high word whether it is minimised.
+      post(LOWORD(wParam) == WA_INACTIVE ? EventKind::Deactivated : EventKind::Activated, Key::None,
+           HIWORD(wParam) != 0);
+      return 0;
+    case WM_SYSCOMMAND: post(EventKind::SystemCommand); return 0;
+    case WM_CLOSE: post(EventKind::CloseRequest); return 0;
+    case WM_KEYDOWN: postKey(EventKind::KeyDown, wParam); return 0;
+    case WM_KEYUP: postKey(EventKind::KeyUp, wParam); return 0;
     default: return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }
@@ -170,9 +188,10 @@ MessageAnswer messageBox(const char* text, const char* caption, MessageButtons b
   flags |= icon == MessageIcon::Stop ? MB_ICONSTOP : icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION
                                                                                       : MB_ICONINFORMATION;
   const int answer = MessageBoxA(nullptr, text, caption, flags);
-  if (answer == 0) {
-    // No box could be shown: the message still reaches someone.
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+  if (answer <= 0) {
+    // No box could be shown (Windows answers 0, Wine without a display -1): the message still
+    // reaches someone.
+    report("%s: %s", caption, text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   }
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -197,14 +216,26 @@ void tellUser(const char* text, const char* caption) {
 }
 
 bool videoStart(std::string* why) {
-  if (videoUp) return true;
-  catchEndRequests();
-  instance = GetModuleHandleA(nullptr);
+  if (!videoUp) {
+    catchEndRequests();
+    instance = GetModuleHandleA(nullptr);
+    videoUp = true;
+  }
+  // Registered for each window and unregistered when it is gone, so every close says whether
+  // the system let its window go.
+  if (classRegistered) return true;
   if (!registerClass(WINDOW_CLASS, showWindowProcedure)) {
     if (why) *why = lastError("RegisterClassA");
     return false;
   }
-  videoUp = true;
+  classRegistered = true;
+  return true;
+}
+
+bool videoRelease() {
+  if (!classRegistered) return true;
+  if (!UnregisterClassA(WINDOW_CLASS, instance)) return false;
+  classRegistered = false;
   return true;
 }
 
@@ -223,7 +254,7 @@ int displayRefreshRate() {
 
 Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
                      WindowStep* failed) {
-  if (!videoUp) {
+  if (!classRegistered) {
     setFailure(why, failed, WindowStep::Window, "video not started");
     return nullptr;
   }
@@ -291,15 +322,21 @@ void windowLeaveFullscreen(Window* w) {
   w->fullscreen = false;
 }
 
-void windowDestroy(Window* w) {
-  if (!w) return;
+WindowRelease windowDestroy(Window* w) {
+  WindowRelease released;
+  if (!w) return released;
   windowLeaveFullscreen(w);
   // A mode granted to a window that could not be made goes back too.
   if (!w->hwnd && displayChanged) restoreDisplay();
-  if (w->hdc) ReleaseDC(w->hwnd, w->hdc);
-  if (w->hwnd) DestroyWindow(w->hwnd);
+  if (w->hdc) released.drawableReleased = ReleaseDC(w->hwnd, w->hdc) != 0;
+  // What the window tells its procedure while it is destroyed (its deactivation, above all) is
+  // news of a window already closed: the show never hears it, as SDL's show never does.
+  const size_t heard = pending.size();
+  if (w->hwnd) released.windowDestroyed = DestroyWindow(w->hwnd) != FALSE;
+  pending.resize(heard);
   if (w->hwnd == showWindow) showWindow = nullptr;
   delete w;
+  return released;
 }
 
 bool windowIsFullscreen(const Window* w) { return w && w->fullscreen; }
@@ -315,19 +352,29 @@ void windowSwap(Window* w) {
   if (w) SwapBuffers(w->hdc);
 }
 
-GlContext* contextCreate(Window* w, std::string* why) {
+GlContext* contextCreate(Window* w, std::string* why, bool* unshared) {
+  if (unshared) *unshared = false;
   if (!w) {
     if (why) *why = "no window";
     return nullptr;
   }
-  const bool keeper = makeKeeper();
+  if (!makeKeeper()) {
+    if (why) *why = "no context to keep the show's pictures and glyphs in: " + lastError("wglCreateContext");
+    if (unshared) *unshared = true;
+    return nullptr;
+  }
   HGLRC rc = wglCreateContext(w->hdc);
   if (!rc) {
     if (why) *why = lastError("wglCreateContext");
     return nullptr;
   }
   // Shared before the new context holds anything of its own, as sharing requires.
-  if (keeper) wglShareLists(keeperContext, rc);
+  if (!wglShareLists(keeperContext, rc)) {
+    if (why) *why = "this window's context cannot share the show's pictures and glyphs: " + lastError("wglShareLists");
+    if (unshared) *unshared = true;
+    wglDeleteContext(rc);
+    return nullptr;
+  }
   auto* c = new GlContext;
   c->rc = rc;
   return c;

@@ -73,7 +73,7 @@ struct Guard {
   ~Guard() { LeaveCriticalSection(&lock.section); }
 };
 
-SoundClocks clocksNow() { return {timeGetTime(), monotonicMicros()}; }
+SoundClocks clocksNow() { return {milliseconds(), monotonicMicros()}; }
 
 std::string deviceError(MMRESULT result) {
   char text[MAXERRORLENGTH] = {};

@@ -5,8 +5,8 @@
 namespace platform {
 namespace {
 
-// The show counts milliseconds with timeGetTime and sleeps between frames where the swap does
-// not wait: both need the system timer at 1 ms, not the 15.6 ms it may default to. Raised for
+// The show counts milliseconds with winmm's timeGetTime and sleeps between frames where the
+// swap does not wait: both need the system timer at 1 ms, not the 15.6 ms it may default to. Raised for
 // the life of the process, given back when it ends.
 struct TimerResolution {
   bool raised = timeBeginPeriod(1) == TIMERR_NOERROR;
@@ -23,7 +23,7 @@ int64_t performanceFrequency() {
 
 }  // namespace
 
-uint32_t systemMilliseconds() { return ::timeGetTime(); }
+uint32_t systemMilliseconds() { return timeGetTime(); }
 
 uint64_t monotonicMicros() {
   static const int64_t frequency = performanceFrequency();

@@ -17,14 +17,18 @@ TEST(WindowProcedure, KeysActivationAndQuitRequests) {
   windowProc(nullptr, WM_KEYUP, VK_ESCAPE, 0);
   EXPECT_FALSE(keys[VK_ESCAPE]);
   EXPECT_TRUE(keys[VK_F1]);
-  // ASan watches that no key message writes outside the 256 flags.
-  windowProc(nullptr, WM_KEYDOWN, 256, 0);
+  // ASan watches that no key message writes outside the flags.
+  windowProc(nullptr, WM_KEYDOWN, platform::KEY_COUNT, 0);
   windowProc(nullptr, WM_KEYUP, 0xFFFFFFFFu, 0);
 
-  // Only a minimised window (high word set) is inactive; losing focus alone keeps drawing.
-  for (uint32_t wParam : {0x10000u, 0u, 0x10001u, 1u}) {
-    windowProc(nullptr, WM_ACTIVATE, wParam, 0);
-    EXPECT_EQ(active, wParam < 0x10000u) << wParam;
+  // Only a minimised window is inactive; losing focus alone keeps drawing.
+  const platform::Event minimised{platform::EventKind::Deactivated, platform::Key::None, true};
+  const platform::Event unfocused{platform::EventKind::Deactivated, platform::Key::None, false};
+  const platform::Event restored{platform::EventKind::Activated, platform::Key::None, false};
+  for (const platform::Event& e : {minimised, unfocused, minimised, restored}) {
+    const Msg m = translateEvent(e);
+    windowProc(nullptr, m.message, m.wParam, 0);
+    EXPECT_EQ(active, !e.minimised);
   }
   // Closing and every system command post a quit with code 0, which the queue hands out first.
   for (uint32_t message : {WM_CLOSE, WM_SYSCOMMAND}) {
@@ -92,18 +96,18 @@ std::string run(const Script& given, const std::vector<std::vector<Msg>>& later 
 TEST(MainLoop, PassOrder) {
   const std::pair<Script, const char*> runs[] = {
       // Messages drain before a pass; F1 toggles once; the frame of the Escape pass is not shown.
-      {{{{WM_KEYUP, 65}, {WM_KEYDOWN, VK_F1}}, 99, 2, true},
-       "msg257 msg256 draw update swap toggle draw update swap draw close"},
+      {{{{WM_KEYUP, 0}, {WM_KEYDOWN, VK_F1}}, 99, 2, true},
+       "msg3 msg2 draw update swap toggle draw update swap draw close"},
       // The end of the show: its last frame is not shown either.
       {{{}, 2, 0, true}, "draw update swap draw update swap draw close"},
       // F1 and Escape in one pass: the toggle, then the end.
-      {{{{WM_KEYDOWN, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}}, 99, 0, true}, "msg256 msg256 draw toggle close"},
+      {{{{WM_KEYDOWN, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}}, 99, 0, true}, "msg2 msg2 draw toggle close"},
       // A failed reopen ends at once; there is no window left to close.
-      {{{{WM_KEYDOWN, VK_F1}}, 99, 0, false}, "msg256 draw update swap toggle "},
+      {{{{WM_KEYDOWN, VK_F1}}, 99, 0, false}, "msg2 draw update swap toggle "},
       // Minimised: no drawing, but time and swaps go on.
-      {{{{WM_ACTIVATE, 0x10000u}}, 99, 2, true}, "msg6 update swap update swap close"},
+      {{{{WM_ACTIVATE, 1}}, 99, 2, true}, "msg1 update swap update swap close"},
       // A quit leaves at once, before any pass and without the F1 test.
-      {{{{WM_KEYDOWN, VK_F1}, {WM_CLOSE, 0}}, 99, 0, true}, "msg256 msg16 close"},
+      {{{{WM_KEYDOWN, VK_F1}, {WM_CLOSE, 0}}, 99, 0, true}, "msg2 msg4 close"},
   };
   for (const auto& [script, expected] : runs) EXPECT_EQ(run(script), expected);
 }
@@ -117,19 +121,19 @@ TEST(MainLoop, EveryEscapeOrF1PressActsOnceHoweverShort) {
     std::vector<std::vector<Msg>> passes;  // the first batch is queued before the first pass
     const char* trail;
   } runs[] = {
-      {{{escDown, escUp}}, "msg256 msg257 draw close"},
+      {{{escDown, escUp}}, "msg2 msg3 draw close"},
       {{{f1Down, f1Up}, {}, {f1Down, f1Up}, {escDown, escUp}},
-       "msg256 msg257 draw update swap toggle draw update swap "
-       "msg256 msg257 draw update swap toggle msg256 msg257 draw close"},
+       "msg2 msg3 draw update swap toggle draw update swap "
+       "msg2 msg3 draw update swap toggle msg2 msg3 draw close"},
       // Two taps during one slow pass: two toggles, one per pass.
       {{{f1Down, f1Up, f1Down, f1Up}, {}, {escDown, escUp}},
-       "msg256 msg257 msg256 msg257 draw update swap toggle draw update swap toggle msg256 msg257 draw close"},
+       "msg2 msg3 msg2 msg3 draw update swap toggle draw update swap toggle msg2 msg3 draw close"},
       // Held: the press and each pass's first auto-repeat toggle, however many repeats came.
       {{{f1Down, f1Down, f1Down}, {}, {f1Down, f1Down}, {f1Up, escDown}},
-       "msg256 msg256 msg256 draw update swap toggle draw update swap "
-       "msg256 msg256 draw update swap toggle msg257 msg256 draw close"},
+       "msg2 msg2 msg2 draw update swap toggle draw update swap "
+       "msg2 msg2 draw update swap toggle msg3 msg2 draw close"},
       // Minimised: no frame, and still the tap ends the show.
-      {{{{WM_ACTIVATE, 0x10000u}, escDown, escUp}}, "msg6 msg256 msg257 close"},
+      {{{{WM_ACTIVATE, 1}, escDown, escUp}}, "msg1 msg2 msg3 close"},
   };
   for (const auto& r : runs) {
     const Script script{{r.passes[0].begin(), r.passes[0].end()}, 99, 20, true};

@@ -64,22 +64,6 @@ class BitmapFontTest : public GlTest {
   static inline std::vector<platform::GlyphBitmap> glyphs;
 };
 
-// Any face fontconfig may match must give sizes that follow the em height, packed bottom-up rows
-// and metrics that place a capital on the baseline.
-TEST_F(BitmapFontTest, GlyphsArePackedBottomUpBitmapsAtTheEmHeight) {
-  for (char c = 33; c < 127; ++c) {
-    EXPECT_GT(glyph(c).advance, 0) << c;
-    ASSERT_EQ(glyph(c).rows.size(), size_t((glyph(c).width + 7) / 8 * glyph(c).height)) << c;  // packed whole bytes
-  }
-  EXPECT_GE(glyph('A').height, 20);  // capitals are roughly 0.7 em in any sans face
-  EXPECT_LE(glyph('A').height, 35);
-  EXPECT_NEAR(glyph('A').originY, 0, 1) << "a capital sits on the baseline";
-  EXPECT_GT(glyph('g').originY, 3) << "a descender reaches below it";
-  // The first row stored is the bottom one: a T is wide on top, an L at the bottom.
-  EXPECT_GT(bits('T', glyph('T').height - 1), 2 * bits('T', 0));
-  EXPECT_GT(bits('L', 0), 2 * bits('L', glyph('L').height - 1));
-}
-
 TEST_F(BitmapFontTest, FormattedTextIsDrawnAtTheRasterPositionAndAdvancesByEveryGlyph) {
   glListBase(7);
   printText("%c %s", 'A', "B");

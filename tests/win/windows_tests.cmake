@@ -24,7 +24,8 @@ set(kk_win_test_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/show/messages_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/sprites_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/show/stars_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/support/gl_fixture.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/gl_fixture.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/platform/contract_test.cpp)
 file(GLOB kk_win_own_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win/unit/*.cpp)
 add_executable(win_unit_tests ${kk_win_test_sources} ${kk_win_own_tests})
 target_include_directories(win_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
