@@ -3,6 +3,7 @@
 // decoded music.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -49,8 +50,14 @@ TEST(AudioServerTest, TheShowsMusicReachesAPulseAudioSinkWholeAndInOrder) {
   const std::vector<int16_t> heard = sink.stopRecording();
   const size_t from = firstLoudFrame(heard);
   ASSERT_GT(heard.size(), 2 * from + compared) << "too little recorded";
+  // The sink replays what it had rendered ahead as silence once the stream starts, and its
+  // monitor cannot take back the silence it already recorded: the recording may begin up to
+  // one sink latency into the music. From that point on nothing may be missing.
+  size_t start = 2 * musicStart;
+  const auto joins = [&](size_t at) { return std::equal(&heard[2 * from], &heard[2 * from + 64], &music[at]); };
+  while (start < 2 * (musicStart + RATE / 20) && !joins(start)) start += 2;
   size_t same = 0;
-  while (same < compared && heard[2 * from + same] == music[2 * musicStart + same]) ++same;
+  while (same < compared && heard[2 * from + same] == music[start + same]) ++same;
   EXPECT_EQ(same, compared) << "the recording leaves the music " << double(same) / 2 / RATE << " s in";
 }
 
