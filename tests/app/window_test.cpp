@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <new>
 #include <stdexcept>
 #include <thread>
@@ -111,29 +114,53 @@ void fullscreenUnderXvfb(void (*body)(LoopSteps& steps)) {
   }), ::testing::ExitedWithCode(0), "");
 }
 
+// Seconds the loop's thread and the X server were ready to run but kept off the cores by
+// other work: what a busy machine takes from the loop's pace.
+double secondsKeptWaiting() {
+  const auto waited = [](const std::string& schedstat) {
+    std::ifstream stat(schedstat);
+    double running = 0, waiting = 0;
+    return stat >> running >> waiting ? waiting / 1e9 : 0.0;
+  };
+  double seconds = waited("/proc/thread-self/schedstat");
+  std::ifstream children("/proc/self/task/" + std::to_string(getpid()) + "/children");
+  for (std::string child; children >> child;) seconds += waited("/proc/" + child + "/schedstat");
+  return seconds;
+}
+
+constexpr int REFRESH_HZ = 60;
 int passes = 0;
 uint64_t start = 0, end = 0;
+double waited = 0;
 
 // Under Xvfb (where the swap does not wait) F1 on the first pass reopens the show windowed with
 // its viewport; then the loop keeps about one pass per refresh. (What the viewer
 // sees of the toggle, the real program's tests look at.)
 TEST_F(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
   fullscreenUnderXvfb([](LoopSteps& steps) {
-    startPacing(60, platform::setSwapInterval(1));
+    startPacing(REFRESH_HZ, platform::setSwapInterval(1));
     steps.drawFrame = [] {
       glClear(GL_COLOR_BUFFER_BIT);
       end = platform::monotonicMicros();
-      if (++passes == 1) keys[VK_F1] = true;
-      else if (passes == 2) start = end;
-      else if (end - start > 3000000) keys[VK_ESCAPE] = true;
+      if (++passes == 1) {
+        keys[VK_F1] = true;
+      } else if (passes == 2) {
+        start = end;
+        waited = -secondsKeptWaiting();
+      } else if (end - start > 3000000 && !keys[VK_ESCAPE]) {
+        keys[VK_ESCAPE] = true;
+        waited += secondsKeptWaiting();
+      }
       return true;
     };
     steps.closeWindow = [] {};  // looked at below
     EXPECT_EQ(runMainLoop(steps), 0);
-    const double rate = (passes - 2) / (double(end - start) / 1e6);
-    std::fprintf(stderr, "passes per second: %.1f\n", rate);
-    EXPECT_GT(rate, 52.0);
-    EXPECT_LT(rate, 66.0);
+    // Never ahead of the pace, and behind it only by the time the machine kept the loop or the
+    // X server waiting for a core.
+    const double seconds = double(end - start) / 1e6;
+    std::fprintf(stderr, "%d passes in %.2f s, %.2f s of it kept waiting\n", passes - 2, seconds, waited);
+    EXPECT_LE(passes - 2, seconds * REFRESH_HZ + 2);
+    EXPECT_GE(passes - 2, 0.85 * (seconds - waited) * REFRESH_HZ);
 
     EXPECT_FALSE(fullscreen) << "no toggle";
     GLint viewport[4];

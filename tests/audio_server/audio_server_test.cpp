@@ -3,7 +3,7 @@
 // decoded music.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -26,39 +26,39 @@ TEST(AudioServerTest, TheShowsMusicReachesAPulseAudioSinkWholeAndInOrder) {
   const size_t musicStart = firstLoudFrame(music), compared = 2 * RATE * PLAY_SECONDS;
   ASSERT_GT(music.size(), 2 * musicStart + compared);
 
-  // A host that stalls every thread for longer than the output's buffer (190 ms has been seen
-  // on a two-core machine at a load of 11) makes the server play silence whatever the player
-  // does: such a run is played again, up to three times. A fault of the player's shows in all.
-  size_t identical = 0;
-  for (int attempt = 1; attempt <= 3 && identical < compared; ++attempt) {
-    PulseSink sink;
-    ASSERT_TRUE(sink.ok()) << sink.log();
-    setenv("PULSE_SERVER", sink.address().c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-    sink.record();
-    ASSERT_TRUE(within(5, [&] { return sink.recordedFrames() > RATE / 5; })) << "the monitor records nothing";
+  PulseSink sink;
+  ASSERT_TRUE(sink.ok()) << sink.log();
+  setenv("PULSE_SERVER", sink.address().c_str(), 1);
+  setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+  sink.record();
+  ASSERT_TRUE(within(5, [&] { return sink.recordedFrames() > RATE / 5; })) << "the monitor records nothing";
 
-    ::testing::internal::CaptureStderr();
-    startMusic();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the server is there and the music decodes
-    int previous = 0;
-    for (const double end = nowSeconds() + PLAY_SECONDS + 1; nowSeconds() < end; platform::sleepMs(5)) {
-      const int position = platform::soundStreamGetTime(musicStream);
-      ASSERT_GE(position, previous);
-      previous = position;
-    }
-    platform::soundShutdown();
-
-    // From its first sound on, the recording is the music sample for sample: a dropout, a gap
-    // or a repeat moves the one against the other, and the samples after it stop matching.
-    const std::vector<int16_t> heard = sink.stopRecording();
-    const size_t from = firstLoudFrame(heard);
-    ASSERT_GT(heard.size(), 2 * from + compared) << "too little recorded";
-    identical = 0;
-    for (size_t i = 0; i < compared; ++i) identical += heard[2 * from + i] == music[2 * musicStart + i];
-    std::printf("run %d: %.3f %% of the samples as decoded\n", attempt, 100.0 * double(identical) / double(compared));
+  ::testing::internal::CaptureStderr();
+  startMusic();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the server is there and the music decodes
+  int previous = 0;
+  for (const double end = nowSeconds() + PLAY_SECONDS + 1; nowSeconds() < end; platform::sleepMs(5)) {
+    const int position = platform::soundStreamGetTime(musicStream);
+    ASSERT_GE(position, previous);
+    previous = position;
   }
-  EXPECT_EQ(identical, compared) << "gaps or dropouts in every run";
+  platform::soundShutdown();
+
+  // From its first sound on, the recording is the music sample for sample: a dropout, a gap
+  // or a repeat moves the one against the other, and the samples after it stop matching. The
+  // player's thread must keep the server fed on a busy machine too: there is one run.
+  const std::vector<int16_t> heard = sink.stopRecording();
+  const size_t from = firstLoudFrame(heard);
+  ASSERT_GT(heard.size(), 2 * from + compared) << "too little recorded";
+  // The sink replays what it had rendered ahead as silence once the stream starts, and its
+  // monitor cannot take back the silence it already recorded: the recording may begin up to
+  // one sink latency into the music. From that point on nothing may be missing.
+  size_t start = 2 * musicStart;
+  const auto joins = [&](size_t at) { return std::equal(&heard[2 * from], &heard[2 * from + 64], &music[at]); };
+  while (start < 2 * (musicStart + RATE / 20) && !joins(start)) start += 2;
+  size_t same = 0;
+  while (same < compared && heard[2 * from + same] == music[start + same]) ++same;
+  EXPECT_EQ(same, compared) << "the recording leaves the music " << double(same) / 2 / RATE << " s in";
 }
 
 }  // namespace

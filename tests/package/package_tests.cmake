@@ -3,7 +3,7 @@ find_program(KK_DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
 find_program(KK_APPSTREAMCLI appstreamcli REQUIRED)
 add_test(NAME InstalledTree
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/installed_tree_test.sh ${CMAKE_BINARY_DIR})
-set_tests_properties(InstalledTree PROPERTIES ENVIRONMENT "${KK_TEST_ENV}")
+set_tests_properties(InstalledTree PROPERTIES ENVIRONMENT "${KK_TEST_ENV}" TIMEOUT 120)
 
 # The package played on a clean Debian 12 root (built once by scripts/clean-root, a few minutes,
 # and cached outside the clone); it judges a screenshot after a few seconds of play, alone with
@@ -13,4 +13,4 @@ set(KK_LINUX_PACKAGE "${CMAKE_SOURCE_DIR}/build/linux/kaikuranta-${PROJECT_VERSI
 add_test(NAME LinuxPackageOnCleanRoot
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/clean_root_test.sh ${KK_LINUX_PACKAGE} ${CMAKE_BINARY_DIR})
 set_tests_properties(LinuxPackageOnCleanRoot PROPERTIES ENVIRONMENT "${KK_TEST_ENV}"
-  LABELS slow RESOURCE_LOCK realtime TIMEOUT 1800)
+  LABELS "slow;package" RESOURCE_LOCK realtime TIMEOUT 1800)

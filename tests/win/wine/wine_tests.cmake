@@ -19,8 +19,8 @@ target_link_libraries(wine_tests PRIVATE kk_test_support kk_platform ${X11_LIBRA
 target_compile_definitions(wine_tests PRIVATE KK_WINE64="${KK_WINE64}"
   KK_DEFAULT_WINDOWS_BUILD_DIR="${KK_WINDOWS_BUILD_DIR}" KK_PROJECT_VERSION="${PROJECT_VERSION}")
 add_dependencies(wine_tests show_data kaikuranta-render)
-set_property(GLOBAL APPEND PROPERTY KK_TEST_SUITES wine_tests)
 gtest_discover_tests(wine_tests
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  PROPERTIES ENVIRONMENT "${KK_TEST_ENV}" RESOURCE_LOCK realtime
+  PROPERTIES ENVIRONMENT "${KK_TEST_ENV}"
   DISCOVERY_TIMEOUT 60)
+kk_test_properties(wine_tests ${CMAKE_CURRENT_LIST_DIR})
