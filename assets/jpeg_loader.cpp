@@ -1,6 +1,5 @@
 #include "assets/jpeg_loader.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "platform/regular_file.h"
 #include "platform/report.h"
 
 static_assert(JPEG_LIB_VERSION == 62, "the loader is written against the libjpeg 6b interface");
@@ -48,19 +48,6 @@ constexpr int64_t COEFFICIENT_MEMORY_PER_FILE_BYTE = 64;
 // SCAN_PASSES times over, or cost WALK_COST_FREE in all if that is more.
 constexpr int64_t SCAN_PASSES = 16;
 constexpr int64_t WALK_COST_FREE = int64_t(4) << 20;
-
-// Opening a FIFO for reading would wait for a writer forever, so the file is opened without
-// waiting and only then checked to be a regular file.
-#ifdef O_NONBLOCK
-constexpr int OPEN_WITHOUT_WAITING = O_NONBLOCK;
-#else
-constexpr int OPEN_WITHOUT_WAITING = 0;
-#endif
-#ifdef O_BINARY
-constexpr int OPEN_BINARY = O_BINARY;
-#else
-constexpr int OPEN_BINARY = 0;
-#endif
 
 // Everything one decode owns. Plain data, so that a jump out of the library skips no destructor.
 struct Decoder {
@@ -210,27 +197,20 @@ bool decode(Decoder* d, FILE* file) {
 }  // namespace
 
 RgbImage* decodeJpegFile(const char* path, std::string* failure) {
-  const int descriptor = open(path, O_RDONLY | OPEN_WITHOUT_WAITING | OPEN_BINARY);
+  // A FIFO or a device is refused before it is read: either may never end.
+  platform::OpenRefusal refusal = platform::OpenRefusal::None;
+  const int descriptor = platform::openRegularFile(path, &refusal);
   if (descriptor < 0) {
-    const int openError = errno;
-    // Windows opens no folder as a file and calls it "Permission denied": say what it is.
-    struct stat status {};
-    if (failure && stat(path, &status) == 0 && S_ISDIR(status.st_mode)) {
-      *failure = std::string(path) + ": is a folder, not a picture file";
+    if (failure && refusal == platform::OpenRefusal::CannotOpen) {
+      *failure = std::string("cannot open ") + path + ": " + std::strerror(errno);
     } else if (failure) {
-      *failure = std::string("cannot open ") + path + ": " + std::strerror(openError);
+      *failure = std::string(path) + (refusal == platform::OpenRefusal::Folder ? ": is a folder, not a picture file"
+                                                                               : ": is not a regular file");
     }
     return nullptr;
   }
   struct stat status {};
-  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(descriptor);
-    if (failure) {
-      *failure = std::string(path) +
-                 (S_ISDIR(status.st_mode) ? ": is a folder, not a picture file" : ": is not a regular file");
-    }
-    return nullptr;
-  }
+  fstat(descriptor, &status);  // a regular file's size: what its scans may cost is bounded by it
   FILE* file = fdopen(descriptor, "rb");
   if (!file) {
     if (failure) *failure = std::string("cannot open ") + path + ": " + std::strerror(errno);

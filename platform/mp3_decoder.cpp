@@ -1,8 +1,6 @@
 #include "platform/mp3_decoder.h"
 
-#include <fcntl.h>
 #include <mpg123.h>
-#include <sys/stat.h>
 #include <syn123.h>
 #include <unistd.h>
 
@@ -15,25 +13,14 @@
 #include <memory>
 #include <new>
 
+#include "platform/regular_file.h"
+
 namespace platform {
 namespace {
 
 // The sample rates of MPEG-1, MPEG-2 and MPEG-2.5 audio.
 constexpr long MP3_RATES[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
 constexpr size_t MP3_CHUNK_BYTES = 64 * 1024;
-
-// Opening a FIFO for reading would wait for a writer forever, so the file is opened without
-// waiting and only then checked to be a regular file.
-#ifdef O_NONBLOCK
-constexpr int OPEN_WITHOUT_WAITING = O_NONBLOCK;
-#else
-constexpr int OPEN_WITHOUT_WAITING = 0;
-#endif
-#ifdef O_BINARY
-constexpr int OPEN_BINARY = O_BINARY;
-#else
-constexpr int OPEN_BINARY = 0;
-#endif
 
 // The file libmpg123 reads, opened here: libmpg123 never closes a descriptor it was handed.
 struct FileDescriptor {
@@ -87,23 +74,12 @@ struct Mp3Decoder::State {
   // Opens `name` for libmpg123 when it is a regular file; a FIFO, a device or a folder is
   // refused at once rather than read (a FIFO blocks, a device may never end).
   bool openFile(const char* name, std::string* why) {
-    file.fd = ::open(name, O_RDONLY | OPEN_WITHOUT_WAITING | OPEN_BINARY);
-    if (file.fd < 0) {
-      *why = std::string("cannot open ") + name + ": " + std::strerror(errno);
-      return false;
-    }
-    struct stat status {};
-    if (fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-      *why = std::string("cannot open ") + name +
-             (S_ISDIR(status.st_mode) ? ": is a folder, not a music file" : ": is not a regular file");
-      return false;
-    }
-#ifdef O_NONBLOCK
-    // A regular file reads the same either way; libmpg123 gets the plain blocking descriptor.
-    const int flags = fcntl(file.fd, F_GETFL);
-    if (flags >= 0) fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
-#endif
-    return true;
+    OpenRefusal refusal = OpenRefusal::None;
+    file.fd = openRegularFile(name, &refusal);
+    if (refusal == OpenRefusal::CannotOpen) *why = std::string("cannot open ") + name + ": " + std::strerror(errno);
+    if (refusal == OpenRefusal::Folder) *why = std::string("cannot open ") + name + ": is a folder, not a music file";
+    if (refusal == OpenRefusal::NotRegular) *why = std::string("cannot open ") + name + ": is not a regular file";
+    return file.fd >= 0;
   }
 
   bool open(const char* name, int toRate, std::string* why) {
