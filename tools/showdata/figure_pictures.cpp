@@ -195,6 +195,18 @@ void lensPath(cairo_t* cr, double left, double right, double top, double bottom)
   cairo_close_path(cr);
 }
 
+// The right eye's lens (side 1), or the left's (side -1): the same shape mirrored about the
+// middle of the face.
+void sideLensPath(cairo_t* cr, double side, double left, double right, double top, double bottom) {
+  cairo_save(cr);
+  if (side < 0) {
+    cairo_translate(cr, 1.0, 0.0);
+    cairo_scale(cr, -1.0, 1.0);
+  }
+  lensPath(cr, left, right, top, bottom);
+  cairo_restore(cr);
+}
+
 void drawSunglasses(cairo_t* cr) {
   // Temples back to the ears.
   setColour(cr, Rgb{0.05, 0.05, 0.07});
@@ -211,14 +223,7 @@ void drawSunglasses(cairo_t* cr) {
   cairo_stroke(cr);
 
   for (double side : {-1.0, 1.0}) {
-    cairo_save(cr);
-    if (side < 0) {
-      // Mirror the lens shape for the left eye.
-      cairo_translate(cr, 1.0, 0.0);
-      cairo_scale(cr, -1.0, 1.0);
-    }
-    lensPath(cr, 0.518, 0.675, 0.378, 0.478);
-    cairo_restore(cr);
+    sideLensPath(cr, side, 0.518, 0.675, 0.378, 0.478);
     cairo_pattern_t* glass = cairo_pattern_create_linear(0.0, 0.378, 0.0, 0.478);
     cairo_pattern_add_color_stop_rgb(glass, 0.0, 0.04, 0.03, 0.10);
     cairo_pattern_add_color_stop_rgb(glass, 0.6, 0.16, 0.08, 0.36);
@@ -303,13 +308,7 @@ void drawSmallHead(cairo_t* cr, double px, bool tiny) {
   cairo_line_to(cr, 0.715, 0.40);
   cairo_stroke(cr);
   for (double side : {-1.0, 1.0}) {
-    cairo_save(cr);
-    if (side < 0) {
-      cairo_translate(cr, 1.0, 0.0);
-      cairo_scale(cr, -1.0, 1.0);
-    }
-    lensPath(cr, 0.51, 0.70, 0.37, 0.50);
-    cairo_restore(cr);
+    sideLensPath(cr, side, 0.51, 0.70, 0.37, 0.50);
     cairo_pattern_t* glass = cairo_pattern_create_linear(0.0, 0.37, 0.0, 0.50);
     cairo_pattern_add_color_stop_rgb(glass, 0.0, 0.04, 0.03, 0.10);
     cairo_pattern_add_color_stop_rgb(glass, 1.0, 0.40, 0.14, 0.45);
