@@ -4,12 +4,15 @@
 
 #include <string>
 
+#include "assets/frame_size.h"
 #include "platform/report.h"
 
 platform::Window* hWnd = nullptr;
 platform::Window* hDC = nullptr;
 platform::GlContext* hRC = nullptr;
 bool fullscreen = true;
+ScreenUse screenUse = ScreenUse::ModeSwitch;
+bool frameFitsFirstWindow = false;
 
 namespace {
 
@@ -49,7 +52,17 @@ bool openWindowSteps(const char* title, int width, int height, bool fullscreenRe
     return false;
   }
 
-  if (fullscreen) {
+  if (fullscreen && screenUse == ScreenUse::OverDesktop) {
+    platform::WindowStep failed = platform::WindowStep::Window;
+    hWnd = platform::windowCreateOverDesktop(title, &why, &failed);
+    if (!hWnd) {
+      closeWindow();
+      explain(why);
+      errorBox(windowFailureText(failed));
+      return false;
+    }
+    platform::showCursor(false);
+  } else if (fullscreen) {
     // The display refuses the mode when it has no exact 640x480 mode or will not switch to it.
     platform::WindowStep failed = platform::WindowStep::Mode;
     if (platform::displayOffersMode(width, height)) {
@@ -108,7 +121,14 @@ bool openWindowSteps(const char* title, int width, int height, bool fullscreenRe
   }
 
   platform::windowShow(hWnd);
-  setProjection(width, height);
+  int drawableWidth = width, drawableHeight = height;
+  if (screenUse == ScreenUse::OverDesktop) {
+    platform::windowClientSize(hWnd, &drawableWidth, &drawableHeight);
+    if (frameFitsFirstWindow) setFrameHeight(fittingFrameHeight(drawableWidth, drawableHeight));
+    frameFitsFirstWindow = false;
+  }
+  placeFrameIn(drawableWidth, drawableHeight);
+  setProjection(frameSize().width, frameSize().height);
   if (!initGLState()) {
     closeWindow();
     errorBox("Initialization Failed.");
@@ -157,7 +177,7 @@ void closeWindow() {
 
 void setProjection(int width, int height) {
   if (height == 0) height = 1;
-  glViewport(0, 0, width, height);
+  glViewport(frameOrigin().x, frameOrigin().y, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(PROJECTION_FOV_DEGREES, double(width) / double(height), PROJECTION_NEAR,

@@ -8,8 +8,17 @@ extern platform::Window* hDC;     // the drawable that is swapped (the window it
 extern platform::GlContext* hRC;  // the GL context, current on the program's thread
 extern bool fullscreen;           // true while the show asks for (or holds) the fullscreen mode
 
-// Opens the window with a 640x480-style client area and a current context; on failure the user
-// has been told in a message box and false comes back.
+// How the show takes the whole screen. The faithful show switches the display to the frame's own
+// mode (or asks to play in a window); over the desktop it never changes the mode: a borderless
+// window covers the screen and the frame sits in its middle with black bars.
+enum class ScreenUse { ModeSwitch, OverDesktop };
+extern ScreenUse screenUse;
+// Set by the options before the first window: the frame takes the tallest 4:3 size the first
+// desktop-sized window holds.
+extern bool frameFitsFirstWindow;
+
+// Opens the window with a client area of width x height (the frame's size), or over the desktop,
+// and a current context; on failure the user has been told in a message box and false comes back.
 bool openWindow(const char* title, int width, int height, int bits, bool fullscreenRequested);
 // F1: closes the window and opens it again in the other mode. Where the new window's context
 // cannot share the show's pictures and glyphs, one line on standard error says so and the show

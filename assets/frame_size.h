@@ -26,6 +26,20 @@ const FrameSize& frameSize();
 double frameScale();
 // A length of `basePixels` at 640x480, in pixels of this frame, rounded to whole pixels.
 int scaledPixels(double basePixels);
+// Where the frame's lower-left corner sits in the window's drawable: (0, 0) unless the window is
+// larger than the frame (a desktop-sized window with black bars around the picture). Every
+// viewport and every corner capture is placed by it; the bars are what the frame's clear leaves.
+struct FrameOrigin {
+  int x;
+  int y;
+};
+// Centres the frame in a drawable of this size (never left of or below its corner).
+void placeFrameIn(int drawableWidth, int drawableHeight);
+const FrameOrigin& frameOrigin();
+// The tallest allowed frame height whose 4:3 picture fits in width x height; the smallest frame
+// when nothing larger fits.
+int fittingFrameHeight(int width, int height);
+
 // The side of the square corner an effect draws into and captures, and of the render targets
 // that hold it: 256 at 640x480, growing with the frame.
 int cornerSize();

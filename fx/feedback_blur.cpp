@@ -23,7 +23,7 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
   // No clear: each pass's first tap replaces the whole corner, and nothing else is drawn.
   const int corner = cornerSize();
   const float side = float(corner);
-  glViewport(0, 0, corner, corner);
+  cornerViewport();
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -63,7 +63,7 @@ void feedbackBlur(GLuint source, GLuint target, int32_t passes) {
     spread = float(spread * 1.5);
   }
 
-  glViewport(0, 0, frameSize().width, frameSize().height);
+  frameViewport();
   glDisable(GL_BLEND);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();

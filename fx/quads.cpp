@@ -44,8 +44,14 @@ void drawSquare(float h) {
   glEnd();
 }
 
+void frameViewport() {
+  glViewport(frameOrigin().x, frameOrigin().y, frameSize().width, frameSize().height);
+}
+
+void cornerViewport() { glViewport(frameOrigin().x, frameOrigin().y, cornerSize(), cornerSize()); }
+
 void beginCapture(GLuint texture) {
-  glViewport(0, 0, cornerSize(), cornerSize());
+  cornerViewport();
   captureSlot = texture;
 }
 
@@ -61,7 +67,7 @@ void copyCorner(GLuint texture) {
   const int side = cornerSize();
   glBindTexture(GL_TEXTURE_2D, texture);
   if (cornerCopy == CornerCopy::Copy) {
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, side, side);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frameOrigin().x, frameOrigin().y, side, side);
     return;
   }
   // BGRA is the order the rasteriser keeps its pixels in: no conversion either way. Rows of four
@@ -69,12 +75,12 @@ void copyCorner(GLuint texture) {
   // corner never changes after start-up.
   static std::vector<uint8_t> staging;
   staging.resize(size_t(side) * size_t(side) * 4);
-  glReadPixels(0, 0, side, side, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging.data());
+  glReadPixels(frameOrigin().x, frameOrigin().y, side, side, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging.data());
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, side, side, GL_BGRA_EXT, GL_UNSIGNED_BYTE, staging.data());
 }
 
 void endCapture() {
   copyCorner(captureSlot);
   // The whole frame, not whatever was set before the capture.
-  glViewport(0, 0, frameSize().width, frameSize().height);
+  frameViewport();
 }

@@ -25,6 +25,10 @@ void drawSquare(float h);
 // size, and leaves it bound.
 void copyCorner(GLuint texture);
 
+// The viewport on the whole frame, and on its captured corner, wherever the frame sits.
+void frameViewport();
+void cornerViewport();
+
 // Viewport on the corner; the next endCapture copies into `texture` (a GL texture name, not a
 // slot).
 void beginCapture(GLuint texture);

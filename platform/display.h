@@ -64,6 +64,14 @@ struct GlContext;
 enum class WindowStep { Mode, Window, DeviceContext, ChoosePixelFormat, SetPixelFormat };
 Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
                      WindowStep* failed = nullptr);
+// A borderless window over the whole (primary) screen at the desktop's own mode: no mode
+// change, and its drawable is the screen's size (windowClientSize tells it). Created hidden, as
+// windowCreate's, with the same pixel format.
+Window* windowCreateOverDesktop(const char* title, std::string* why, WindowStep* failed = nullptr);
+// From now on, window and screen sizes are the screen's real pixels: on Windows the process
+// becomes DPI aware, so the system stops scaling its windows up (call it before the first window).
+// Linux's X11 never scales; SDL asks Wayland for the real pixels of a desktop window.
+void useRealPixels();
 void windowShow(Window* window);
 // Leaves the fullscreen mode (the desktop mode comes back); nothing for a windowed window.
 void windowLeaveFullscreen(Window* window);

@@ -75,7 +75,7 @@ bool drawFrame() {
   if (showClock.seconds() > SHOW_END_SECONDS) return false;
 
   // The card is captured by now; its corner of the buffer is thrown away.
-  glViewport(0, 0, frameSize().width, frameSize().height);
+  frameViewport();
   glClear(GL_COLOR_BUFFER_BIT);
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);

@@ -251,6 +251,32 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
   return w;
 }
 
+Window* windowCreateOverDesktop(const char* title, std::string* why, WindowStep* failed) {
+  if (failed) *failed = WindowStep::Window;
+  SDL_Rect screen{};
+  if (!videoUp || SDL_GetDisplayBounds(0, &screen) != 0) {
+    if (why) *why = videoUp ? SDL_GetError() : "video not started";
+    return nullptr;
+  }
+  requestShowPixelFormat();
+  // SDL's desktop fullscreen: the window takes the screen as it is. It is also placed and sized
+  // over the screen, for a window manager that does not honour the fullscreen request.
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS |
+                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+  SDL_Window* sdl = SDL_CreateWindow(title, screen.x, screen.y, screen.w, screen.h, flags);
+  if (!sdl) {
+    if (why) *why = SDL_GetError();
+    return nullptr;
+  }
+  auto* w = new Window;
+  w->sdl = sdl;
+  w->id = SDL_GetWindowID(sdl);
+  openWindows.push_back(w);
+  return w;
+}
+
+void useRealPixels() {}
+
 void windowShow(Window* w) {
   if (!w) return;
   SDL_ShowWindow(w->sdl);

@@ -252,35 +252,19 @@ int displayRefreshRate() {
   return mode.dmDisplayFrequency > 1 ? int(mode.dmDisplayFrequency) : 0;
 }
 
-Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
-                     WindowStep* failed) {
-  if (!classRegistered) {
-    setFailure(why, failed, WindowStep::Window, "video not started");
-    return nullptr;
-  }
-  DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-  DWORD style = WS_OVERLAPPEDWINDOW;
-  if (fullscreen) {
-    DEVMODEA mode = showMode(width, height);
-    const LONG result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
-    if (result != DISP_CHANGE_SUCCESSFUL) {
-      setFailure(why, failed, WindowStep::Mode,
-                 "ChangeDisplaySettingsA refused the mode (result " + std::to_string(result) + ")");
-      return nullptr;
-    }
-    displayChanged = true;
-    installExitHandler();
-    extendedStyle = WS_EX_APPWINDOW;
-    style = WS_POPUP;
-  }
+namespace {
 
+// A window whose client area is the rectangle's size, at its place, with the show's pixel format.
+Window* createShowWindow(const char* title, RECT client, DWORD style, DWORD extendedStyle, bool fullscreen,
+                         std::string* why, WindowStep* failed) {
   auto* w = new Window;
   w->fullscreen = fullscreen;
   // The frame is added around the client area, so that the client area is exactly the size asked.
-  RECT rect{0, 0, width, height};
+  RECT rect = client;
   AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
-  w->hwnd = CreateWindowExA(extendedStyle, WINDOW_CLASS, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                            rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+  w->hwnd = CreateWindowExA(extendedStyle, WINDOW_CLASS, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                            rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                            instance, nullptr);
   if (!w->hwnd) {
     setFailure(why, failed, WindowStep::Window, lastError("CreateWindowExA"));
     windowDestroy(w);
@@ -306,6 +290,53 @@ Window* windowCreate(const char* title, int width, int height, bool fullscreen, 
       return nullptr;
   }
   return w;
+}
+
+}  // namespace
+
+Window* windowCreate(const char* title, int width, int height, bool fullscreen, std::string* why,
+                     WindowStep* failed) {
+  if (!classRegistered) {
+    setFailure(why, failed, WindowStep::Window, "video not started");
+    return nullptr;
+  }
+  DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+  DWORD style = WS_OVERLAPPEDWINDOW;
+  if (fullscreen) {
+    DEVMODEA mode = showMode(width, height);
+    const LONG result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+      setFailure(why, failed, WindowStep::Mode,
+                 "ChangeDisplaySettingsA refused the mode (result " + std::to_string(result) + ")");
+      return nullptr;
+    }
+    displayChanged = true;
+    installExitHandler();
+    extendedStyle = WS_EX_APPWINDOW;
+    style = WS_POPUP;
+  }
+  return createShowWindow(title, RECT{0, 0, width, height}, style, extendedStyle, fullscreen, why, failed);
+}
+
+Window* windowCreateOverDesktop(const char* title, std::string* why, WindowStep* failed) {
+  if (!classRegistered) {
+    setFailure(why, failed, WindowStep::Window, "video not started");
+    return nullptr;
+  }
+  // The primary screen as the desktop has it, in real pixels once useRealPixels was called.
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return createShowWindow(title, screen, WS_POPUP, WS_EX_APPWINDOW, false, why, failed);
+}
+
+void useRealPixels() {
+  // Looked up rather than linked: the call is Vista's. A manifest that declared the awareness
+  // would make it fail, which is why the programs' manifest declares none.
+  using SetAware = BOOL(WINAPI*)();
+  if (HMODULE user32 = GetModuleHandleA("user32.dll")) {
+    if (auto set = reinterpret_cast<SetAware>(reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")))) {
+      set();
+    }
+  }
 }
 
 void windowShow(Window* w) {
