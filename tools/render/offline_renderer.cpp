@@ -18,7 +18,7 @@
 #include "timing/beat_timing.h"
 #include "timing/demo_clock.h"
 
-bool OfflineRenderer::start(int fps, std::string* error) {
+bool OfflineRenderer::start(int fps, std::string* error, int width, int height) {
   if (fps < 1 || fps > 1000) {
     *error = "frames per second must be between 1 and 1000";
     return false;
@@ -28,7 +28,10 @@ bool OfflineRenderer::start(int fps, std::string* error) {
   // The clock is replayed before anything reads it: the music then follows it too.
   platform::useSimulatedClock(true, 0);
   const FrameSize size = frameSize();
-  if (!platform::openHeadlessGl(size.width, size.height, error)) return false;
+  width_ = width > 0 ? width : size.width;
+  height_ = height > 0 ? height : size.height;
+  if (!platform::openHeadlessGl(width_, height_, error)) return false;
+  placeFrameIn(width_, height_);
   // The corner of a larger frame need not be a power of two: its render targets need a GL that
   // takes any size (2.0 on; every GL that the offline renderer meets today).
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -76,10 +79,12 @@ double OfflineRenderer::drawAndRead(std::vector<uint8_t>* rgba) {
   // Read before the timing pass, as the loop presents it after: the picture drawFrame drew.
   if (rgba) {
     const FrameSize size = frameSize();
-    rgba->resize(size_t(size.width) * size_t(size.height) * 4);
+    const int x = pictureAlone_ ? frameOrigin().x : 0, y = pictureAlone_ ? frameOrigin().y : 0;
+    const int w = pictureAlone_ ? size.width : width_, h = pictureAlone_ ? size.height : height_;
+    rgba->resize(size_t(w) * size_t(h) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, size.width, size.height, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+    glReadPixels(x, y, w, h, bgra_ ? GL_BGRA_EXT : GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
   }
   glFinish();
   return double(platform::monotonicMicros() - start) / 1000.0;
@@ -130,20 +135,6 @@ bool placePicture(int width, int height, Placement* placement, std::string* erro
   placement->left = (width - placement->pictureWidth) / 2;
   placement->bottom = (height - placement->pictureHeight) / 2;
   return true;
-}
-
-void letterbox(const Placement& p, const std::vector<uint8_t>& picture, std::vector<uint8_t>* frame) {
-  if (p.width == p.pictureWidth && p.height == p.pictureHeight) {
-    *frame = picture;
-    return;
-  }
-  frame->assign(size_t(p.width) * size_t(p.height) * 4, 0);
-  for (size_t i = 3; i < frame->size(); i += 4) (*frame)[i] = 255;
-  const size_t row = size_t(p.pictureWidth) * 4;
-  for (int y = 0; y < p.pictureHeight; ++y) {
-    std::copy_n(&picture[size_t(y) * row], row,
-                &(*frame)[(size_t(p.bottom + y) * size_t(p.width) + size_t(p.left)) * 4]);
-  }
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 // The show on a replayed clock: the real start-up and the real frame and timing code in a
-// headless GL context of the frame's size (frameSize(), 640x480 unless set before start), pass k
+// headless GL context of the frame's size (frameSize(), 640x480 unless set before start) or a
+// larger one with the frame in its middle, as a desktop-sized window has it, pass k
 // of the loop at show time floor(k x 1000 / fps) ms, the music position following the same
 // clock. The same arguments always give the same frames. Program thread.
 #include <cstdint>
@@ -9,9 +10,10 @@
 
 class OfflineRenderer {
  public:
-  // Checks the data files, opens the context at the frame's size, runs the show's start-up at
-  // time 0.
-  bool start(int fps, std::string* error);
+  // Checks the data files, opens the context, runs the show's start-up at time 0. The context is
+  // `width` x `height` with the frame placed in its middle and black bars around it, or the
+  // frame's own size when they are 0.
+  bool start(int fps, std::string* error, int width = 0, int height = 0);
 
   int fps() const { return fps_; }
   int64_t nextPass() const { return pass_; }
@@ -26,10 +28,12 @@ class OfflineRenderer {
   // Frames come back as BGRA rows instead of RGBA: the order the driver keeps them in, read
   // without a conversion.
   void readBgra(bool on) { bgra_ = on; }
+  // Frames come back as the picture alone, without the bars around it.
+  void readPictureAlone(bool on) { pictureAlone_ = on; }
 
   // Runs passes until `pass` has run; passes before it only advance the show's state unless
-  // `drawEveryPass`. The frame of `pass` is drawn and its RGBA rows (bottom row first) go to
-  // `rgba`. False when the show ended first (or `pass` already ran).
+  // `drawEveryPass`. The frame of `pass` is drawn and the RGBA rows (bottom row first) of the
+  // whole context go to `rgba`. False when the show ended first (or `pass` already ran).
   bool runTo(int64_t pass, bool drawEveryPass, std::vector<uint8_t>* rgba);
 
   // Draws the frame of the pass that ran last once more, at the same show time, and reads it
@@ -48,6 +52,8 @@ class OfflineRenderer {
   int64_t pass_ = 0;
   bool ended_ = false;
   bool bgra_ = false;
+  bool pictureAlone_ = false;
+  int width_ = 0, height_ = 0;
   std::vector<double> frameMillis_;
 };
 
@@ -65,9 +71,6 @@ struct Placement {
 // The placement for a frame of `width` x `height`; false, with the reason, when the picture that
 // fits would be smaller or larger than the show can draw.
 bool placePicture(int width, int height, Placement* placement, std::string* error);
-// The frame's rows (bottom row first, four bytes a pixel) with the picture's rows in place and
-// opaque black around them. A placement without bars copies the picture as it is.
-void letterbox(const Placement& placement, const std::vector<uint8_t>& picture, std::vector<uint8_t>* frame);
 
 // A 64-bit digest (FNV-1a) of the red, green and blue bytes of a frame's RGBA rows: the picture a
 // viewer sees. The back buffer's alpha never reaches the screen, so it is left out.

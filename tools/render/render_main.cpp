@@ -196,9 +196,9 @@ int main(int argc, char** argv) {
 
   OfflineRenderer renderer;
   std::string error;
-  if (!renderer.start(fps, &error)) return fail(error);
+  if (!renderer.start(fps, &error, placement.width, placement.height)) return fail(error);
 
-  std::vector<uint8_t> picture, rgba;
+  std::vector<uint8_t> rgba;
   int status = 0;
   if (digest) {
     std::string font;
@@ -213,12 +213,11 @@ int main(int argc, char** argv) {
     std::sort(passes.begin(), passes.end());
     passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
     for (int64_t pass : passes) {
-      if (!renderer.runTo(pass, false, &picture)) {
+      if (!renderer.runTo(pass, false, &rgba)) {
         platform::report("the show ends before pass %lld", (long long)pass);
         status = 1;
         break;
       }
-      letterbox(placement, picture, &rgba);
       if (digest) {
         // The bubble is drawn whenever it is open at all; only then does the font reach the frame.
         std::printf("%06lld %016llx %s\n", (long long)pass, (unsigned long long)frameDigest(rgba),
@@ -261,6 +260,7 @@ int main(int argc, char** argv) {
     FILE* pipe = popen(command.c_str(), PIPE_MODE);
     if (!pipe) return fail("cannot start ffmpeg");
     renderer.readBgra(true);
+    renderer.readPictureAlone(true);
     {
       // While the encoder takes one frame the next ones are drawn.
       FrameWriter writer(pipe, 4);
