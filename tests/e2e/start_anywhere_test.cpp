@@ -91,12 +91,21 @@ TEST(ShowCommandLine, VersionHelpAndAnUnexpectedArgument) {
   const std::string parent = fs::path(build()).parent_path().string();
   size_t at = 0;
   for (const std::string& part : {std::string("Escape"), std::string("F1"), std::string("\n  /data\n"),
-                                  "\n  " + build() + "/data\n", "\n  " + parent + "/share/kaikuranta/data\n"}) {
+                                  "\n  " + build() + "/data\n", "\n  " + parent + "/share/kaikuranta/data\n",
+                                  std::string("--desktop"), std::string("--window HEIGHT")}) {
     EXPECT_NE(at = said.find(part, at), std::string::npos) << part << " in:\n" << said;
   }
 
   EXPECT_EQ(run({build() + "/kaikuranta", "--frobnicate"}, "/", &said), 2);
-  EXPECT_EQ(said, "kaikuranta: unexpected argument --frobnicate (usage: kaikuranta [--help | --version])\n");
+  const std::string usage = " (usage: kaikuranta [--desktop | --window [HEIGHT] | --help | --version])\n";
+  EXPECT_EQ(said, "kaikuranta: unexpected argument --frobnicate" + usage);
+  EXPECT_EQ(run({build() + "/kaikuranta", "--desktop", "720"}, "/", &said), 2);
+  EXPECT_EQ(said, "kaikuranta: unexpected argument 720" + usage);
+  // Heights the frame cannot have, or that are not plain whole numbers.
+  for (const char* height : {"479", "500", "4323", " 720", "0x2d0", "+720", ""}) {
+    EXPECT_EQ(run({build() + "/kaikuranta", "--window", height}, "/", &said), 2) << height;
+    EXPECT_NE(said.find(std::string("multiple of 3, not ") + height + " (usage"), std::string::npos) << said;
+  }
 }
 
 }  // namespace
