@@ -27,22 +27,26 @@ std::vector<std::string> frames(const std::string& output) {
 
 TEST(RendererUnderWine, DrawsTheLinuxFramesPixelForPixel) {
   // Without text: the opening, the early glow, and the pauses between two messages. With text:
-  // 20 s, the first message in the upper bubble.
-  const std::vector<std::string> args = {"--digest", "--at", "0.5", "--at", "10", "--at", "30.5",
-                                         "--at", "70.5", "--at", "20"};
-  std::vector<std::string> linuxArgs = {buildDirectory() + "/tools/render/kaikuranta-render"};
-  linuxArgs.insert(linuxArgs.end(), args.begin(), args.end());
-  ChildProcess linuxRenderer(linuxArgs, buildDirectory(), {{"SDL_VIDEODRIVER", "offscreen"}});
-  int status = -1;
-  ASSERT_TRUE(linuxRenderer.wait(300, &status));
-  ASSERT_EQ(status, 0) << linuxRenderer.output();
-  ASSERT_EQ(frames(linuxRenderer.output()).size(), 5u) << linuxRenderer.output();
-
+  // 20 s, the first message in the upper bubble. At the show's own size, and as an HD video's
+  // frame: the picture 2.25 times as large, placed between black bars.
   WineSession wine;
   ASSERT_TRUE(wine.ok());
-  wine.start(windowsBuildDir() + "/tools/render/kaikuranta-render.exe", args, windowsBuildDir());
-  ASSERT_EQ(wine.ended(300), 0) << wine.output();
-  EXPECT_EQ(frames(wine.output()), frames(linuxRenderer.output()));
+  for (const char* size : {"640x480", "1920x1080"}) {
+    SCOPED_TRACE(size);
+    const std::vector<std::string> args = {"--size", size, "--digest", "--at", "0.5", "--at", "10", "--at", "30.5",
+                                           "--at", "70.5", "--at", "20"};
+    std::vector<std::string> linuxArgs = {buildDirectory() + "/tools/render/kaikuranta-render"};
+    linuxArgs.insert(linuxArgs.end(), args.begin(), args.end());
+    ChildProcess linuxRenderer(linuxArgs, buildDirectory(), {{"SDL_VIDEODRIVER", "offscreen"}});
+    int status = -1;
+    ASSERT_TRUE(linuxRenderer.wait(300, &status));
+    ASSERT_EQ(status, 0) << linuxRenderer.output();
+    ASSERT_EQ(frames(linuxRenderer.output()).size(), 5u) << linuxRenderer.output();
+
+    wine.start(windowsBuildDir() + "/tools/render/kaikuranta-render.exe", args, windowsBuildDir());
+    ASSERT_EQ(wine.ended(300), 0) << wine.output();
+    EXPECT_EQ(frames(wine.output()), frames(linuxRenderer.output()));
+  }
 }
 
 }  // namespace
