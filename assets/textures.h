@@ -28,7 +28,8 @@ extern GLuint textures[TEX_SLOT_COUNT];
 
 // Names and defines the three render targets (squares of cornerSize(), the corner of the frame
 // an effect draws into and captures: 256 at 640x480) and loads the fourteen pictures from data/,
-// one texture name per slot. A picture that cannot be used ends the process (status 1, one line on standard error
+// one texture name per slot; frames at least twice the show's height take the copies drawn at
+// twice the size (data/2x/) where the folder has them. A picture that cannot be used ends the process (status 1, one line on standard error
 // naming the file).
 bool loadTextures();
 

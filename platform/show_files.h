@@ -33,3 +33,12 @@ constexpr const char* DATA_FILES[DATA_FILE_COUNT] = {
 constexpr const char* dataFileName(const char* path) {
   return path + std::char_traits<char>::length(DATA_FOLDER) + 1;
 }
+
+// Each picture also comes drawn at twice its size, under the same name in this folder of data/,
+// for frames large enough to show the detail.
+constexpr const char* DATA_SHARP_FOLDER = "2x";
+
+// A picture's sharper copy: "data/2x/star.jpg" for "data/star.jpg".
+inline std::string sharpCopyPath(const char* path) {
+  return std::string(DATA_FOLDER) + "/" + DATA_SHARP_FOLDER + "/" + dataFileName(path);
+}

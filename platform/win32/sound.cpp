@@ -168,6 +168,17 @@ bool readDeviceLocked(SoundStream* s, uint64_t now) {
   return true;
 }
 
+// Gives up a device that never played: the first `prepared` headers are unprepared (the others
+// never were), and without a device nothing writes a header again and every stream follows the
+// clock. Nothing is queued yet, and no feeding thread runs.
+void closeDevice(int prepared) {
+  for (int i = 0; i < prepared; ++i) waveOutUnprepareHeader(device, &headers[i], sizeof headers[i]);
+  waveOutClose(device);
+  device = nullptr;
+  CloseHandle(bufferDone);
+  bufferDone = nullptr;
+}
+
 }  // namespace
 
 bool soundInit(int mixRate) {
@@ -197,21 +208,22 @@ bool soundInit(int mixRate) {
     headers[i] = WAVEHDR{};
     headers[i].lpData = reinterpret_cast<LPSTR>(bufferData[i]);
     headers[i].dwBufferLength = DWORD(sizeof bufferData[i]);
-    waveOutPrepareHeader(device, &headers[i], sizeof headers[i]);
+    const MMRESULT prepared = waveOutPrepareHeader(device, &headers[i], sizeof headers[i]);
+    if (prepared != MMSYSERR_NOERROR) {
+      report("the audio device cannot take the music's buffers (%s); the show plays silent",
+             deviceError(prepared).c_str());
+      closeDevice(i);
+      return false;
+    }
   }
   nextHeader = 0;
   feederStop = 0;
   deviceFailed = false;
   feeder = CreateThread(nullptr, 0, feedLoop, nullptr, 0, nullptr);
   if (!feeder) {
-    // Nothing is queued yet: the device can go, and every stream follows the clock.
     report("cannot start the thread that feeds the audio device (error %lu); the show plays silent",
            static_cast<unsigned long>(GetLastError()));
-    for (WAVEHDR& header : headers) waveOutUnprepareHeader(device, &header, sizeof header);
-    waveOutClose(device);
-    device = nullptr;
-    CloseHandle(bufferDone);
-    bufferDone = nullptr;
+    closeDevice(SOUND_BUFFER_COUNT);
     return false;
   }
   return true;

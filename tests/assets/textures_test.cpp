@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include <string>
 
+#include "assets/frame_size.h"
 #include "assets/jpeg_loader.h"
 #include "tests/assets/test_pictures.h"
 #include "tests/support/build_paths.h"
@@ -43,6 +46,42 @@ TEST_F(LoadTexturesTest, TheCardAloneKeepsAlphaAndTheCallersAlignmentSurvives) {
     EXPECT_EQ(query(GL_TEXTURE_INTERNAL_FORMAT, 0), slot == TEX_CARD_RT ? GL_RGBA : GL_RGB);
     EXPECT_EQ(query(GL_TEXTURE_WIDTH, 1), 0) << "render targets have a single level";
   }
+}
+
+// Frames twice the show's height and more read the pictures drawn at twice the size; smaller
+// frames, and a data folder made before the copies, the show's own.
+TEST_F(LoadTexturesTest, LargeFramesTakeTheSharperCopiesWhereTheFolderHasThem) {
+  ASSERT_EQ(chdir(buildDirectory().c_str()), 0);
+  namespace fs = std::filesystem;
+  const fs::path olderPath = fs::temp_directory_path() / ("kk_no_copies_" + std::to_string(getpid()));
+  fs::remove_all(olderPath);
+  fs::create_directories(olderPath / "data");
+  for (const fs::directory_entry& entry : fs::directory_iterator("data")) {
+    if (entry.path().extension() == ".jpg") fs::copy_file(entry.path(), olderPath / "data" / entry.path().filename());
+  }
+  const std::string older = olderPath.string();
+  struct Case {
+    int height;
+    const char* folder;
+    int figureWidth, starWidth;
+  };
+  const Case cases[] = {{480, ".", 512, 256}, {957, ".", 512, 256}, {960, ".", 1024, 512},
+                        {1440, ".", 1024, 512}, {1440, older.c_str(), 512, 256}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.height) + " pixels high, in " + c.folder);
+    ASSERT_EQ(chdir(buildDirectory().c_str()), 0);
+    ASSERT_EQ(chdir(c.folder), 0);
+    ASSERT_TRUE(setFrameHeight(c.height));
+    loadTextures();
+    glBindTexture(GL_TEXTURE_2D, textures[TEX_FIGURE]);
+    EXPECT_EQ(query(GL_TEXTURE_WIDTH, 0), c.figureWidth);
+    glBindTexture(GL_TEXTURE_2D, textures[TEX_STAR]);
+    EXPECT_EQ(query(GL_TEXTURE_WIDTH, 0), c.starWidth);
+    glDeleteTextures(TEX_SLOT_COUNT, textures);
+  }
+  setFrameHeight(480);
+  ASSERT_EQ(chdir(buildDirectory().c_str()), 0);
+  fs::remove_all(olderPath);
 }
 
 TEST_F(LoadTexturesTest, EveryMipmapLevelHasTheUtilityLibrarysTexels) {

@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -134,6 +137,30 @@ TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {
   EXPECT_EQ(status, 2) << out;
   EXPECT_NE(out.find("ffmpeg stopped taking frames"), std::string::npos) << out;
   EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
+}
+
+// Interrupt and terminate end the renderer before its next frame, with the status a shell
+// reports for them, rather than after the last frame asked for.
+TEST(RendererProgram, InterruptAndTerminateEndItBeforeTheNextFrame) {
+  for (int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    char dir[] = "/tmp/kk-signal-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--out", dir};
+    for (int second = 1; second <= 100; ++second) {
+      argv.push_back("--at");
+      argv.push_back(std::to_string(second));
+    }
+    ChildProcess child(argv, buildDirectory());
+    ASSERT_TRUE(within(300, [&] { return std::filesystem::exists(std::string(dir) + "/000060.png"); }));
+    child.signal(sig);
+    int status = -1;
+    ASSERT_TRUE(child.wait(300, &status));
+    EXPECT_EQ(status, 128 + sig) << child.output();
+    const auto written = std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
+    EXPECT_LT(written, 100);
+    std::filesystem::remove_all(dir);
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "assets/frame_size.h"
 #include "platform/data_folder.h"
+#include "platform/display.h"
 #include "platform/report.h"
 #include "platform/show_files.h"
 #include "show/frame.h"
@@ -194,6 +195,10 @@ int main(int argc, char** argv) {
     if (error) return fail("cannot create " + outDir + ": " + error.message());
   }
 
+  // Interrupt and terminate end the renderer before its next frame, with 128 + the signal's
+  // number; without this SDL turns them into a quit event that nothing here reads, and a video
+  // of the whole show would go on for its half hour.
+  platform::catchEndRequests();
   OfflineRenderer renderer;
   std::string error;
   if (!renderer.start(fps, &error, placement.width, placement.height)) return fail(error);
@@ -213,6 +218,7 @@ int main(int argc, char** argv) {
     std::sort(passes.begin(), passes.end());
     passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
     for (int64_t pass : passes) {
+      if (platform::endRequest() != 0) break;
       if (!renderer.runTo(pass, false, &rgba)) {
         platform::report("the show ends before pass %lld", (long long)pass);
         status = 1;
@@ -261,6 +267,7 @@ int main(int argc, char** argv) {
     if (!pipe) return fail("cannot start ffmpeg");
     renderer.readBgra(true);
     renderer.readPictureAlone(true);
+    bool stoppedEarly = false;
     {
       // While the encoder takes one frame the next ones are drawn.
       FrameWriter writer(pipe, 4);
@@ -268,6 +275,7 @@ int main(int argc, char** argv) {
       const int64_t total = renderer.passAt(SHOW_END_SECONDS) + 1;
       int64_t next = renderer.nextPass();
       for (;;) {
+        if ((stoppedEarly = platform::endRequest() != 0)) break;
         std::vector<uint8_t>* frame = writer.take();
         if (!frame) break;
         if (!renderer.runTo(next, false, frame)) break;
@@ -275,12 +283,21 @@ int main(int argc, char** argv) {
         if (next % 30 == 0) progress(next, total);
         next = renderer.nextPass();
       }
-      progress(total, total);
+      if (!stoppedEarly) progress(total, total);
       std::fputc('\n', stderr);
-      if (!writer.finish()) status = fail("ffmpeg stopped taking frames");
+      // An interrupt from the terminal reaches the encoder too, which may stop first.
+      if (!writer.finish() && platform::endRequest() == 0) status = fail("ffmpeg stopped taking frames");
     }
-    if (pclose(pipe) != 0 && status == 0) status = fail("ffmpeg could not encode " + video);
+    const bool encoded = pclose(pipe) == 0;
+    if (platform::endRequest() != 0 && (stoppedEarly || !encoded)) {
+      // What the encoder closed holds part of the show: it is not the video asked for.
+      std::remove(video.c_str());
+      platform::report("stopped before the end of the show; %s is removed", video.c_str());
+    } else if (!encoded && status == 0) {
+      status = fail("ffmpeg could not encode " + video);
+    }
   }
+  if (platform::endRequest() != 0) status = platform::endRequest();
 
   // Digest lines stay whole ahead of the summary on a shared output.
   std::fflush(stdout);

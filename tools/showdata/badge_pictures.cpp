@@ -330,8 +330,8 @@ void drawDiscoBall(cairo_t* cr) {
 
 }  // namespace
 
-Picture drawBadge(Badge badge) {
-  Canvas canvas(256, 1.0, 1.0);
+Picture drawBadge(Badge badge, int scale) {
+  Canvas canvas(256 * scale, 1.0, 1.0);
   cairo_t* cr = canvas.cr();
   switch (badge) {
     case Badge::Heart:

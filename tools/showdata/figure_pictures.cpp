@@ -330,8 +330,8 @@ void drawSmallHead(cairo_t* cr, double px, bool tiny) {
 
 }  // namespace
 
-MaskedPicture drawFigure() {
-  Canvas canvas(512, 1.0, 1.0);
+MaskedPicture drawFigure(int scale) {
+  Canvas canvas(512 * scale, 1.0, 1.0);
   cairo_t* cr = canvas.cr();
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   drawShoulders(cr);
@@ -346,7 +346,7 @@ MaskedPicture drawFigure() {
   cairo_set_source(cr, fade);
   cairo_paint(cr);
   cairo_pattern_destroy(fade);
-  return {canvas.overBlack(), canvas.silhouetteMask(2)};
+  return {canvas.overBlack(), canvas.silhouetteMask(2 * scale)};
 }
 
 std::vector<uint8_t> drawIcon(int size) {
@@ -368,12 +368,12 @@ std::vector<uint8_t> drawIcon(int size) {
   return canvas.png();
 }
 
-MaskedPicture drawBubble() {
+MaskedPicture drawBubble(int scale) {
   // Drawn in the units of the card as it appears on screen (320 × 240, y down), right way up:
   // the body holds the scrolling text line, whose baseline sits 70 % up the card and whose
   // letters are about a tenth of its height; the tail points down and right, to the figure.
   constexpr double W = 320.0, H = 240.0;
-  Canvas canvas(512, W, H);
+  Canvas canvas(512 * scale, W, H);
   cairo_t* cr = canvas.cr();
   const double left = 0.04 * W, right = 0.96 * W;
   const double top = (1.0 - 0.92) * H, bottom = (1.0 - 0.55) * H;
@@ -412,5 +412,5 @@ MaskedPicture drawBubble() {
   cairo_fill(cr);
   cairo_pattern_destroy(paper);
   // The show puts the picture's top row at the bottom of the screen, so store it upside down.
-  return {flippedVertically(canvas.overBlack()), flippedVertically(canvas.silhouetteMask(2))};
+  return {flippedVertically(canvas.overBlack()), flippedVertically(canvas.silhouetteMask(2 * scale))};
 }

@@ -15,11 +15,11 @@ double smoothstep(double edge0, double edge1, double x) {
 
 }  // namespace
 
-Picture drawSpiral() {
+Picture drawSpiral(int scale) {
   // The show multiplies the spinning spiral over the metal: the arms let the metal through and
   // the gaps darken it, so the arms are bright and the gaps nearly black. Three Archimedean
   // arms wound out past the corners, so the square is filled at any angle.
-  Canvas canvas(512, 1.0, 1.0);
+  Canvas canvas(512 * scale, 1.0, 1.0);
   cairo_t* cr = canvas.cr();
   cairo_pattern_t* ground = cairo_pattern_create_radial(0.5, 0.5, 0.0, 0.5, 0.5, 0.72);
   cairo_pattern_add_color_stop_rgb(ground, 0.0, 0.16, 0.08, 0.0);
@@ -66,7 +66,7 @@ Picture drawSpiral() {
   return canvas.overBlack();
 }
 
-Picture drawMetal() {
+Picture drawMetal(int scale) {
   // A mirrored ball photographed from in front: each point of the disc shows the direction its
   // surface reflects the view into: sky, a bright horizon, a dark chequered floor. GL's sphere
   // map reads upward reflections from the bottom rows of the picture, so the sky is stored at
@@ -76,7 +76,7 @@ Picture drawMetal() {
   const Rgb zenith{0.10, 0.26, 0.72}, skyLow{0.72, 0.84, 1.0}, horizon{1.0, 1.0, 1.0};
   const Rgb floorNear{0.36, 0.33, 0.32}, floorFar{0.10, 0.09, 0.10};
   const double sunX = 0.45, sunY = 0.62, sunZ = 0.64;
-  return shadePixels(512, 2, [&](double px, double py) {
+  return shadePixels(512 * scale, 2, [&](double px, double py) {
     double u = 2.0 * px - 1.0, v = 2.0 * py - 1.0;
     const double d = u * u + v * v;
     if (d > 0.999) {
@@ -108,11 +108,11 @@ Picture drawMetal() {
   });
 }
 
-Picture drawStar() {
+Picture drawStar(int scale) {
   // A white-hot core, a bluish halo and four long warm rays with four short ones between them,
   // everything fading to black well inside the square so the sprite has no visible edge.
   const Rgb warm{1.0, 0.93, 0.75}, halo{0.55, 0.72, 1.0}, white{1.0, 1.0, 1.0};
-  return shadePixels(256, 3, [&](double px, double py) {
+  return shadePixels(256 * scale, 3, [&](double px, double py) {
     const double x = 2.0 * px - 1.0, y = 2.0 * py - 1.0;
     const double r = std::sqrt(x * x + y * y);
     const double core = std::exp(-(r * r) / (0.07 * 0.07));

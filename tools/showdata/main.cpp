@@ -1,4 +1,5 @@
-// showdata: draws the show's fourteen pictures and renders its soundtrack into one folder; with
+// showdata: draws the show's fourteen pictures (and their copies at twice the size, in the 2x
+// folder beside them) and renders its soundtrack into one folder; with
 // --icons, draws the programs' icon instead (kaikuranta.ico and one PNG per size).
 // Usage: showdata OUTPUT_FOLDER, showdata --icons ICON_FOLDER. Same bytes on every run: nothing
 // depends on the clock, on a random seed or on thread timing; the run time is only reported.
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path folder = argv[icons ? 2 : 1];
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  std::filesystem::create_directories(icons ? folder : folder / DATA_SHARP_FOLDER, error);
   if (error) {
     std::fprintf(stderr, "showdata: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
     return 1;
@@ -78,7 +79,9 @@ int main(int argc, char** argv) {
   double pictureSeconds = 0.0;
   std::thread pictureThread([&files, &pictureSeconds] {
     const Clock::time_point pictureStart = Clock::now();
-    for (const NamedPicture& p : drawShowPictures()) files.push_back({p.fileName, encodeJpeg(p.picture)});
+    for (const NamedPicture& p : drawShowPictures(1)) files.push_back({p.fileName, encodeJpeg(p.picture)});
+    const std::string sharp = std::string(DATA_SHARP_FOLDER) + "/";
+    for (const NamedPicture& p : drawShowPictures(2)) files.push_back({sharp + p.fileName, encodeJpeg(p.picture)});
     cairo_debug_reset_static_data();
     pictureSeconds = secondsSince(pictureStart);
   });
