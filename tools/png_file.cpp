@@ -111,18 +111,3 @@ bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>&
   platform::report("cannot write %s: %s", path.c_str(), out.why);
   return false;
 }
-
-bool readPngRgb(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgb) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  rgb->resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr)) {
-    png_image_free(&image);
-    return false;
-  }
-  *w = int(image.width);
-  *h = int(image.height);
-  return true;
-}

@@ -1,6 +1,6 @@
 #pragma once
 // Frames as PNG files: RGBA rows as GL reads them (bottom row first), stored top row first as
-// opaque RGB, and read back as RGB for the tools' and tests' comparisons. Any thread.
+// opaque RGB. Any thread.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +9,3 @@
 // disk never leaves a short frame under the frame's name. False after one line on standard error
 // naming `path` and the cause; nothing is left behind then.
 bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgbaBottomUp);
-
-// Reads a PNG file as RGB rows, top row first; false when it cannot be read.
-bool readPngRgb(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgb);
