@@ -41,7 +41,7 @@ TEST(RendererUnderWine, DrawsTheLinuxFramesPixelForPixel) {
   WineSession wine;
   ASSERT_TRUE(wine.ok());
   wine.start(windowsBuildDir() + "/tools/render/kaikuranta-render.exe", args, windowsBuildDir());
-  ASSERT_EQ(wine.ended(300), 0) << wine.output();
+  ASSERT_EQ(wine.ended(UNTIL_TIMEOUT), 0) << wine.output();
   EXPECT_EQ(frames(wine.output()), frames(linuxRenderer.output()));
 }
 
