@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "assets/frame_size.h"
 #include "platform/glyphs.h"
 #include "platform/headless_gl.h"
 #include "tests/assets/test_pictures.h"
@@ -13,8 +14,10 @@
 
 namespace {
 
-// What the show's own messages never ask of the text: no format, a text longer than its buffer,
-// codes without a glyph (where and how its glyphs land shows in the frames FrameIdentity compares).
+// What the frames FrameIdentity compares cannot show of the text: what the show's own messages
+// never ask of it (no format, a text longer than its buffer, codes without a glyph), and the
+// glyphs' size at a larger frame (the comparison leaves out text whose glyphs differ from the
+// recorded ones, as they would at a wrong size). Where the glyphs land shows in every frame.
 // Expected positions come from the glyphs of whatever face fontconfig matched, never from one face.
 class BitmapFontTest : public GlTest {
  protected:
@@ -68,6 +71,37 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + advanceOf("AB"));
   EXPECT_EQ(get(GL_LIST_BASE), 3);
   glDeleteLists(fontListBase + 96, 1);
+}
+
+// A larger frame's glyphs are rasterised at its size, not enlarged: the ink of a capital drawn
+// with the lists is the frame's scale times as high as at 640x480, to a pixel.
+TEST_F(BitmapFontTest, GlyphsGrowWithTheFrame) {
+  const auto inkHeight = [](int frameHeight) {
+    EXPECT_TRUE(setFrameHeight(frameHeight));
+    buildFont();
+    glClear(GL_COLOR_BUFFER_BIT);
+    glRasterPos2i(X, 20);
+    printText("H");
+    const auto pixels = readPixels(0, 0, 640, 480);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < 480; ++y) {
+      for (int x = 0; x < 640; ++x) {
+        if (pixels[(size_t(y) * 640 + size_t(x)) * 4] > 127) {
+          if (bottom < 0) bottom = y;
+          top = y;
+        }
+      }
+    }
+    return top < 0 ? 0 : top - bottom + 1;
+  };
+  const int base = inkHeight(480);
+  EXPECT_GE(base, 20);
+  for (int frameHeight : {960, 1440, 1080}) {
+    const double scale = frameHeight / 480.0;
+    EXPECT_NEAR(inkHeight(frameHeight), scale * base, 1.0) << "a frame " << frameHeight << " pixels high";
+  }
+  setFrameHeight(480);
+  buildFont();
 }
 
 #ifndef _WIN32  // fontconfig chooses the font on Linux only
