@@ -102,6 +102,7 @@ TEST_F(ShowWindowTest, WithoutThe640x480ModeItAsksToPlayInAWindow) {
       EXPECT_FALSE(x_->cursorHidden());
     }
     x_->press(w, c.ending);
+    EXPECT_LE(x_->framesBeforeGone(w), 2) << "played on after " << c.ending;
     EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
   }
 }
@@ -147,8 +148,9 @@ TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
     current = next;
     ++toggles;
   }
-  EXPECT_EQ(toggles, 10) << output();
+  ASSERT_EQ(toggles, 10) << output();
   x_->requestClose(current);
+  EXPECT_LE(x_->framesBeforeGone(current), 2) << "played on after the close request";
   EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
 }
 

@@ -44,6 +44,9 @@ class XScreen {
   // for a hang): the show moves on every frame, so a new picture is a new frame. A program's own
   // passes, which a loaded machine slows but does not multiply.
   int framesUntil(Window w, const std::function<bool(int)>& done, double seconds);
+  // The frames it still shows before it goes, waiting as long as the test may: an ended show
+  // draws none after the pass that ended it.
+  int framesBeforeGone(Window w) { return framesUntil(w, [&](int) { return !viewable(w); }, UNTIL_TIMEOUT); }
   // Whether the cursor over the screen's centre is invisible now, or turns invisible (or
   // visible) within `seconds`.
   bool cursorHidden();
