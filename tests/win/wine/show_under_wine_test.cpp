@@ -81,6 +81,7 @@ TEST_F(ShowUnderWine, F1SwitchesToAWindowAndBackAndACloseRequestEndsIt) {
   ASSERT_TRUE(wine_->fullscreenAndDrawing(again)) << output();
   ASSERT_EQ(wine_->ended(0), -1) << output();
   wine_->requestClose(again);
+  EXPECT_LE(wine_->framesBeforeGone(again), 2) << "played on after the close request";
   EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
 }
 
@@ -106,6 +107,7 @@ TEST_F(ShowUnderWine, WithoutThe640x480ModeItAsksToPlayInAWindow) {
       EXPECT_FALSE(wine_->cursorHidden());
     }
     wine_->press(w, c.ending);
+    EXPECT_LE(wine_->framesBeforeGone(w), 2) << "played on after " << c.ending;
     EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
   }
 }
@@ -124,6 +126,7 @@ TEST_F(ShowUnderWine, FromAnotherFolderItSaysItsVersionAndPlays) {
   ASSERT_NE(w, 0u) << output();
   ASSERT_TRUE(wine_->fullscreenAndDrawing(w)) << output();
   wine_->press(w, "Escape");
+  EXPECT_LE(wine_->framesBeforeGone(w), 2) << "played on after Escape";
   EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
   const std::string said = output();
   EXPECT_EQ(said.rfind("kaikuranta: cannot open the audio device", 0), 0u) << said;
@@ -186,7 +189,7 @@ TEST_F(ShowUnderWine, SlowPlaysTheWholeShowAndEndsByItself) {
   const double playing = nowSeconds();
   within(UNTIL_TIMEOUT, [&] { return !wine_->viewable(w) || nowSeconds() - playing > 154.5; });
   EXPECT_GT(nowSeconds() - playing, 152.5) << "ended early";
-  EXPECT_LE(wine_->framesUntil(w, [&](int) { return !wine_->viewable(w); }, UNTIL_TIMEOUT), 2) << "played on past its end";
+  EXPECT_LE(wine_->framesBeforeGone(w), 2) << "played on past its end";
   EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
 }
 

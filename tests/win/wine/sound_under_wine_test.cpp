@@ -62,6 +62,7 @@ TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
   };
   within(UNTIL_TIMEOUT, heardEnough);
   wine.press(w, "Escape");
+  EXPECT_LE(wine.framesBeforeGone(w), 2) << "played on after Escape";
   EXPECT_EQ(wine.ended(UNTIL_TIMEOUT), 0) << wine.output();
   EXPECT_EQ(wine.output(), "");  // a device was found: nothing to say
   const std::vector<int16_t> heard = withoutDropouts(sound.stopRecording(), &dropoutMs);
