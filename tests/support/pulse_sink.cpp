@@ -53,7 +53,7 @@ std::vector<int16_t> PulseSink::recorded() const {
   std::ifstream in(recording(), std::ios::binary);
   const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   std::vector<int16_t> samples(bytes.size() / 4 * 2);
-  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;
 }
 
