@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "assets/jpeg_loader.h"
 #include "tests/assets/test_pictures.h"
