@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bitset>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -15,6 +14,10 @@
 
 namespace {
 
+// What the frames FrameIdentity compares cannot show of the text: what the show's own messages
+// never ask of it (no format, a text longer than its buffer, codes without a glyph), and the
+// glyphs' size at a larger frame (the comparison leaves out text whose glyphs differ from the
+// recorded ones, as they would at a wrong size). Where the glyphs land shows in every frame.
 // Expected positions come from the glyphs of whatever face fontconfig matched, never from one face.
 class BitmapFontTest : public GlTest {
  protected:
@@ -36,24 +39,11 @@ class BitmapFontTest : public GlTest {
     for (char c : text) sum += glyph(c).advance;
     return sum;
   }
-  static int bits(char c, int row = -1) {  // set bits of one row, or of the whole glyph
-    const platform::GlyphBitmap& g = glyph(c);
-    const size_t rowBytes = size_t(g.width + 7) / 8, first = row < 0 ? 0 : size_t(row) * rowBytes;
-    int count = 0;
-    for (size_t i = first; i < (row < 0 ? g.rows.size() : first + rowBytes); ++i) count += int(std::bitset<8>(g.rows[i]).count());
-    return count;
-  }
-  // Lit pixels inside the rectangle, or on the whole screen.
-  static int lit(int x = 0, int y = 0, int w = 640, int h = 480) {
-    const auto pixels = readPixels(x, y, w, h);
+  static int lit() {  // pixels lit on the whole screen
+    const auto pixels = readPixels(0, 0, 640, 480);
     int count = 0;
     for (size_t i = 0; i < pixels.size(); i += 4) count += pixels[i] > 127;
     return count;
-  }
-  // All the ink of `c` lies in its box when drawn with the raster position at `penX`.
-  static void expectGlyphAt(char c, float penX) {
-    const platform::GlyphBitmap& g = glyph(c);
-    EXPECT_EQ(lit(int(penX - g.originX), int(Y - g.originY), g.width, g.height), bits(c)) << c;
   }
   static float get(GLenum name) {  // first value of a GL state (the raster position has four)
     GLfloat values[4] = {};
@@ -63,17 +53,6 @@ class BitmapFontTest : public GlTest {
   static constexpr int X = 100, Y = 200;
   static inline std::vector<platform::GlyphBitmap> glyphs;
 };
-
-TEST_F(BitmapFontTest, FormattedTextIsDrawnAtTheRasterPositionAndAdvancesByEveryGlyph) {
-  glListBase(7);
-  printText("%c %s", 'A', "B");
-  EXPECT_EQ(lit(), bits('A') + bits('B'));
-  expectGlyphAt('A', X);
-  expectGlyphAt('B', X + advanceOf("A "));
-  EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + advanceOf("A B"));
-  EXPECT_EQ(get(GL_LIST_BASE), 7);
-  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
 
 TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   glListBase(3);

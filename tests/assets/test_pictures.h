@@ -1,9 +1,7 @@
 #pragma once
-// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader
-// and by the library itself. The pictures made are smooth gradients, so JPEG keeps every pixel
+// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader. The pictures made are smooth gradients, so JPEG keeps every pixel
 // close and a misplaced row, column or channel stands out at once.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,36 +52,6 @@ struct TempFile {
   ~TempFile() { std::remove(path.c_str()); }
   std::string path;
 };
-
-// A JPEG file as the library decodes it with its defaults, rows top first; empty when the file
-// cannot be opened. A corrupt file makes the library end the process, which fails the test.
-struct LibraryPicture {
-  int width = 0, height = 0, components = 0;
-  std::vector<uint8_t> pixels;
-};
-inline LibraryPicture decodeWithLibrary(const std::string& path) {
-  LibraryPicture out;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return out;
-  jpeg_decompress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  jpeg_start_decompress(&info);
-  out.width = int(info.output_width), out.height = int(info.output_height), out.components = info.output_components;
-  const size_t stride = size_t(out.width) * size_t(out.components);
-  out.pixels.resize(stride * size_t(out.height));
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = &out.pixels[info.output_scanline * stride];
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  std::fclose(file);
-  return out;
-}
 
 // Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
 inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {

@@ -1,6 +1,7 @@
-// Both programs started from anywhere by their full paths: they find data/ beside them or where
-// an installation puts it; without it, one line names what is missing and where they looked.
-// And what they say without playing: --version and --help.
+// Both programs started from anywhere by their full paths: the renderer finds data/ beside it
+// or where an installation puts it, as the show does with the same search; without it, the
+// show's one line names what is missing and where it looked. And what they say without
+// playing: --version and --help.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +10,7 @@
 
 #include "platform/show_files.h"
 #include "tests/support/build_paths.h"
-#include "tests/support/x_screen.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -37,17 +38,6 @@ class ShowWindowFromAnywhere : public testing::Test {
   ~ShowWindowFromAnywhere() override { fs::remove_all(dir_); }
   fs::path dir_;
 };
-
-TEST_F(ShowWindowFromAnywhere, TheShowStartedFromTheRootPlaysWithTheDataBesideIt) {
-  XScreen x("640x480x24");
-  ASSERT_TRUE(x.ok());
-  x.run({build() + "/kaikuranta"}, "/", {{"SDL_AUDIODRIVER", "dummy"}});
-  const Window w = x.waitForWindow("Kaikuranta", 30);
-  ASSERT_NE(w, 0u) << x.output();
-  ASSERT_TRUE(x.fullscreenAndDrawing(w)) << x.output();
-  x.press(w, "Escape");
-  EXPECT_EQ(x.ended(10), 0) << x.output();
-}
 
 // Beside it in the build tree, and installed: the program in bin/, its data in share/kaikuranta/.
 TEST_F(ShowWindowFromAnywhere, TheRendererStartedFromTheRootFindsItsDataBesideItOrInstalled) {

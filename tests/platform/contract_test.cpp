@@ -107,11 +107,7 @@ TEST(ContractMessageBox, WithNoDisplayTheTextGoesToStandardErrorAndEscapesAnswer
 
 class ContractWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(onADisplay());
-    std::string why;
-    ASSERT_TRUE(platform::videoStart(&why)) << why;
-  }
+  void SetUp() override { ASSERT_TRUE(onADisplay()); }
   // A window opened hidden; shown, it is activated (waiting up to a minute for a slow system).
   static platform::Window* openAndShow(int width, int height) {
     std::string why;
@@ -130,20 +126,25 @@ class ContractWindow : public ::testing::Test {
   }
 };
 
-// Two windows in turn: what the first one's context made, the second one's draws.
+// Two windows in turn, as an F1 toggle has them: what the first one's context made, the second
+// one's draws; each window's class (where the system has one) is registered for it and given
+// back after it, and every release the system is asked for is granted.
 TEST_F(ContractWindow, OpensHiddenShowsActiveClosesAndItsObjectsOutliveIt) {
   std::vector<platform::GlyphBitmap> a;
   ASSERT_TRUE(platform::rasteriseGlyphs("Arial Black", 700, 35, 'A', 1, &a, nullptr));
   const unsigned char texel[4] = {10, 200, 30, 255};
   GLuint texture = 0, list = 0;
   for (int pass = 0; pass < 2; ++pass) {
+    std::string why;
+    ASSERT_TRUE(platform::videoStart(&why)) << why;
     platform::Window* w = openAndShow(128, 64);
     int width = 0, height = 0;
     platform::windowClientSize(w, &width, &height);
     EXPECT_EQ(std::make_pair(width, height), std::make_pair(128, 64));
-    std::string why;
-    platform::GlContext* context = platform::contextCreate(w, &why);
+    bool unshared = true;
+    platform::GlContext* context = platform::contextCreate(w, &why, &unshared);
     ASSERT_NE(context, nullptr) << why;
+    EXPECT_FALSE(unshared);
     ASSERT_TRUE(platform::contextMakeCurrent(w, context));
     if (pass == 0) {
       glGenTextures(1, &texture);
@@ -167,10 +168,13 @@ TEST_F(ContractWindow, OpensHiddenShowsActiveClosesAndItsObjectsOutliveIt) {
     }
     platform::contextMakeCurrent(nullptr, nullptr);
     EXPECT_TRUE(platform::contextDelete(context));
-    platform::windowDestroy(w);
+    const platform::WindowRelease released = platform::windowDestroy(w);
+    EXPECT_TRUE(released.drawableReleased && released.windowDestroyed);
+    EXPECT_TRUE(platform::videoRelease());
     platform::Event e;
     EXPECT_FALSE(platform::pollEvent(&e)) << "event " << int(e.kind) << " from a window already closed";
   }
+  EXPECT_TRUE(platform::videoRelease()) << "nothing left to give back";
 }
 
 // ---- Glyphs

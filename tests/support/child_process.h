@@ -14,6 +14,9 @@ double nowSeconds();
 
 // Asks `done` until it holds (true) or `seconds` have passed (false); at least once.
 bool within(double seconds, const std::function<bool()>& done);
+// For waits on an event that must come, however busy the machine: bounded only by the test's
+// own timeout.
+constexpr double UNTIL_TIMEOUT = 1e9;
 
 class ChildProcess {
  public:

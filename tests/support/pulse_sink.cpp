@@ -46,10 +46,14 @@ size_t PulseSink::recordedFrames() const {
 
 std::vector<int16_t> PulseSink::stopRecording() {
   recorder_.reset();
+  return recorded();
+}
+
+std::vector<int16_t> PulseSink::recorded() const {
   std::ifstream in(recording(), std::ios::binary);
   const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   std::vector<int16_t> samples(bytes.size() / 4 * 2);
-  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;
 }
 

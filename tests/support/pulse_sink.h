@@ -25,7 +25,8 @@ class PulseSink {
 
   void record();                  // from now on, until stopRecording()
   size_t recordedFrames() const;  // so far
-  std::vector<int16_t> stopRecording();  // the frames recorded, interleaved
+  std::vector<int16_t> recorded() const;  // the frames recorded so far, interleaved
+  std::vector<int16_t> stopRecording();   // and all of them
 
  private:
   std::string recording() const { return dir_ + "/recording.raw"; }

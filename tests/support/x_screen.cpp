@@ -5,7 +5,10 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -62,55 +65,83 @@ XWindowAttributes XScreen::attributes(Window w) {
   return a;
 }
 
-Window XScreen::find(Window under, const std::string& title) {
-  Window root, parent, *children = nullptr, found = 0;
+void XScreen::collect(Window under, const std::string& title, std::vector<Window>* found) {
+  Window root, parent, *children = nullptr;
   unsigned count = 0;
-  if (!XQueryTree(x_, under, &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    found = title == name(children[i]) && viewable(children[i]) ? children[i] : find(children[i], title);
+  if (!XQueryTree(x_, under, &root, &parent, &children, &count)) return;
+  for (unsigned i = 0; i < count; ++i) {
+    if (title == name(children[i]) && viewable(children[i])) found->push_back(children[i]);
+    collect(children[i], title, found);
   }
   if (children) XFree(children);
+}
+
+std::vector<Window> XScreen::windowsNamed(const std::string& title) {
+  std::vector<Window> found;
+  XSync(x_, False);
+  collect(DefaultRootWindow(x_), title, &found);
   return found;
 }
 
 Window XScreen::waitForWindow(const std::string& title, double seconds) {
-  Window w = 0;
-  within(seconds, [&] { return XSync(x_, False), (w = find(DefaultRootWindow(x_), title)) != 0; });
-  return w;
+  std::vector<Window> found;
+  within(seconds, [&] { return !(found = windowsNamed(title)).empty(); });
+  return found.empty() ? 0 : found[0];
+}
+
+XImage* XScreen::image(Window w) {
+  // Only the part on the screen can be read: a framed window may reach past its edge.
+  int left = 0, top = 0;
+  Window child;
+  XTranslateCoordinates(x_, w, DefaultRootWindow(x_), 0, 0, &left, &top, &child);
+  std::pair<int, int> wh = size(w);
+  wh.first = std::min(wh.first, DisplayWidth(x_, 0) - left);
+  wh.second = std::min(wh.second, DisplayHeight(x_, 0) - top);
+  return wh.first > 0 && wh.second > 0 ? XGetImage(x_, w, 0, 0, unsigned(wh.first), unsigned(wh.second), AllPlanes, ZPixmap)
+                                       : nullptr;
 }
 
 bool XScreen::drawsWithin(Window w, double seconds) {
   return within(seconds, [&] {
-    // Only the part on the screen can be read: a framed window may reach past its edge.
-    int left = 0, top = 0;
-    Window child;
-    XTranslateCoordinates(x_, w, DefaultRootWindow(x_), 0, 0, &left, &top, &child);
-    std::pair<int, int> wh = size(w);
-    wh.first = std::min(wh.first, DisplayWidth(x_, 0) - left);
-    wh.second = std::min(wh.second, DisplayHeight(x_, 0) - top);
-    XImage* image = wh.first > 0 && wh.second > 0
-                        ? XGetImage(x_, w, 0, 0, unsigned(wh.first), unsigned(wh.second), AllPlanes, ZPixmap)
-                        : nullptr;
+    XImage* picture = image(w);
     int lit = 0;
-    for (int y = 0; image && y < wh.second; y += 2) {
-      for (int x = 0; x < wh.first; x += 2) lit += (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
+    for (int y = 0; picture && y < picture->height; y += 2) {
+      for (int x = 0; x < picture->width; x += 2) lit += (XGetPixel(picture, x, y) & 0xFFFFFF) != 0;
     }
-    if (image) XDestroyImage(image);
+    if (picture) XDestroyImage(picture);
     return lit > 20;
   });
 }
 
-bool XScreen::cursorHiddenWithin(bool hidden, double seconds) {
-  return within(seconds, [&] {
-    XWarpPointer(x_, None, DefaultRootWindow(x_), 0, 0, 0, 0, DisplayWidth(x_, 0) / 2, DisplayHeight(x_, 0) / 2);
-    XSync(x_, False);
-    XFixesCursorImage* image = XFixesGetCursorImage(x_);
-    if (!image) return false;
-    bool invisible = true;
-    for (int i = 0; i < image->width * image->height; ++i) invisible = invisible && (image->pixels[i] >> 24) == 0;
-    XFree(image);
-    return invisible == hidden;
-  });
+int XScreen::framesUntil(Window w, const std::function<bool(int)>& done, double seconds) {
+  // A digest of what the window shows, 0 when it cannot be read.
+  const auto digest = [&] {
+    XImage* picture = image(w);
+    uint64_t d = 1469598103934665603u;
+    for (int i = 0; picture && i < picture->bytes_per_line * picture->height; i += 7) {
+      d = (d ^ uint8_t(picture->data[i])) * 1099511628211u;
+    }
+    if (picture) XDestroyImage(picture);
+    return picture ? d : 0;
+  };
+  int frames = 0;
+  uint64_t last = digest();
+  for (const double end = nowSeconds() + seconds; !done(frames) && nowSeconds() < end; usleep(2000)) {
+    const uint64_t now = digest();
+    frames += now != last && now != 0;
+    last = now;
+  }
+  return frames;
+}
+
+bool XScreen::cursorHidden() {
+  XWarpPointer(x_, None, DefaultRootWindow(x_), 0, 0, 0, 0, DisplayWidth(x_, 0) / 2, DisplayHeight(x_, 0) / 2);
+  XSync(x_, False);
+  XFixesCursorImage* image = XFixesGetCursorImage(x_);
+  bool invisible = image != nullptr;
+  for (int i = 0; image && i < image->width * image->height; ++i) invisible = invisible && (image->pixels[i] >> 24) == 0;
+  if (image) XFree(image);
+  return invisible;
 }
 
 bool XScreen::fullscreenAndDrawing(Window w) {

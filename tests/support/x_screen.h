@@ -5,6 +5,7 @@
 // templates Xlib's macros (None, Bool) would break.
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,14 +33,24 @@ class XScreen {
 
   // The first viewable window named `title`, or 0 when none appears within `seconds`.
   Window waitForWindow(const std::string& title, double seconds);
+  std::vector<Window> windowsNamed(const std::string& title);  // every viewable one, now
   std::string name(Window w);
   bool viewable(Window w) { return attributes(w).map_state == IsViewable; }
   XWindowAttributes attributes(Window w);  // size, and place on the screen
   std::pair<int, int> size(Window w) { return {attributes(w).width, attributes(w).height}; }
   // Whether the window shows something other than black within `seconds`.
   bool drawsWithin(Window w, double seconds);
-  // Whether the cursor over the screen's centre turns invisible (or visible) within `seconds`.
-  bool cursorHiddenWithin(bool hidden, double seconds);
+  // The frames the window shows until `done` holds for their count (or `seconds` pass, a bound
+  // for a hang): the show moves on every frame, so a new picture is a new frame. A program's own
+  // passes, which a loaded machine slows but does not multiply.
+  int framesUntil(Window w, const std::function<bool(int)>& done, double seconds);
+  // The frames it still shows before it goes, waiting as long as the test may: an ended show
+  // draws none after the pass that ended it.
+  int framesBeforeGone(Window w) { return framesUntil(w, [&](int) { return !viewable(w); }, UNTIL_TIMEOUT); }
+  // Whether the cursor over the screen's centre is invisible now, or turns invisible (or
+  // visible) within `seconds`.
+  bool cursorHidden();
+  bool cursorHiddenWithin(bool hidden, double seconds) { return within(seconds, [&] { return cursorHidden() == hidden; }); }
   // A fullscreen window: at the screen's corner, 640x480, the cursor hidden, drawing.
   bool fullscreenAndDrawing(Window w);
   // A key pressed, held for a fifth of a second as a finger does, and let go.
@@ -51,7 +62,8 @@ class XScreen {
   std::unique_ptr<ChildProcess> program_;
 
  private:
-  Window find(Window under, const std::string& title);
+  void collect(Window under, const std::string& title, std::vector<Window>* found);
+  XImage* image(Window w);  // what the window shows on the screen, or null
 
   std::unique_ptr<Xvfb> xvfb_;
   Display* x_ = nullptr;

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <chrono>
-#include <future>
 #include <string>
 
 #include "platform/mp3_decoder.h"
@@ -12,7 +10,7 @@
 namespace {
 
 TEST(WindowsMusicFile, APipeADeviceOrAFolderIsRefusedWithoutReadingIt) {
-  // Two listening ends of a pipe that never says anything: reading it would wait forever.
+  // Two listening ends of a pipe that never says anything.
   const char* pipe = "\\\\.\\pipe\\kk-music-test";
   HANDLE ends[2];
   for (HANDLE& end : ends) {
@@ -20,14 +18,10 @@ TEST(WindowsMusicFile, APipeADeviceOrAFolderIsRefusedWithoutReadingIt) {
                            4096, 4096, 0, nullptr);
     ASSERT_NE(end, INVALID_HANDLE_VALUE);
   }
+  // Read, the pipe would wait forever: the test would hang until its timeout.
   for (const char* path : {pipe, "NUL", "data"}) {
     std::string why;
-    auto opening = std::async(std::launch::async, [&] { return platform::Mp3Decoder().open(path, 44100, &why); });
-    if (opening.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-      ADD_FAILURE() << path << " is being read";
-      for (HANDLE end : ends) DisconnectNamedPipe(end);  // the read then fails
-    }
-    EXPECT_FALSE(opening.get()) << path;
+    EXPECT_FALSE(platform::Mp3Decoder().open(path, 44100, &why)) << path;
     EXPECT_EQ(why.rfind(std::string("cannot open ") + path + ": ", 0), 0u) << why;
   }
   for (HANDLE end : ends) CloseHandle(end);

@@ -39,12 +39,12 @@ TEST(RendererUnderWine, DrawsTheLinuxFramesPixelForPixel) {
     linuxArgs.insert(linuxArgs.end(), args.begin(), args.end());
     ChildProcess linuxRenderer(linuxArgs, buildDirectory(), {{"SDL_VIDEODRIVER", "offscreen"}});
     int status = -1;
-    ASSERT_TRUE(linuxRenderer.wait(300, &status));
+    ASSERT_TRUE(linuxRenderer.wait(UNTIL_TIMEOUT, &status));
     ASSERT_EQ(status, 0) << linuxRenderer.output();
     ASSERT_EQ(frames(linuxRenderer.output()).size(), 5u) << linuxRenderer.output();
 
     wine.start(windowsBuildDir() + "/tools/render/kaikuranta-render.exe", args, windowsBuildDir());
-    ASSERT_EQ(wine.ended(300), 0) << wine.output();
+    ASSERT_EQ(wine.ended(UNTIL_TIMEOUT), 0) << wine.output();
     EXPECT_EQ(frames(wine.output()), frames(linuxRenderer.output()));
   }
 }
