@@ -259,12 +259,13 @@ Window* createShowWindow(const char* title, RECT client, DWORD style, DWORD exte
                          std::string* why, WindowStep* failed) {
   auto* w = new Window;
   w->fullscreen = fullscreen;
-  // The frame is added around the client area, so that the client area is exactly the size asked.
+  // The frame is added around the client area, so that the client area is exactly the size asked;
+  // the window itself, frame and all, starts at the client rectangle's corner.
   RECT rect = client;
   AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
   w->hwnd = CreateWindowExA(extendedStyle, WINDOW_CLASS, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                            rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                            instance, nullptr);
+                            client.left, client.top, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                            nullptr, instance, nullptr);
   if (!w->hwnd) {
     setFailure(why, failed, WindowStep::Window, lastError("CreateWindowExA"));
     windowDestroy(w);
