@@ -1,4 +1,8 @@
-// The MP3 decoder on files made here with LAME in every MPEG rate, layout and tag.
+// The MP3 decoder on files made here with LAME in every MPEG rate, layout and tag, and the music
+// decoded on its own thread: the same samples as a whole-file decode, handed out in any ranges,
+// silence outside the music, and a file that cannot play refused before any thread (a file that
+// is no MPEG audio is refused as the player's tests show).
+#include "platform/decoded_music.h"
 #include "platform/mp3_decoder.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +15,27 @@
 #include <string>
 #include <vector>
 
-#include "tests/timing/lame_files.h"
+#include "tools/media_files/bytes_file.h"
+#include "tools/media_files/mp3_file.h"
 
 namespace {
+
+constexpr int RATE = 44100;
+constexpr double TONE_HZ = 440.0;
+constexpr double TONE_PEAK = 8000.0;
+
+// `seconds` of a 440 Hz tone in /tmp, with LAME's gapless tag (which it writes only at 16 kHz
+// and above); the caller removes the file.
+std::string makeMp3(double seconds, Mp3Settings format = {}) {
+  char path[] = "/tmp/kk-sound-XXXXXX.mp3";
+  close(mkstemps(path, 4));
+  std::vector<int16_t> tone(size_t(seconds * format.rate) * size_t(format.channels));
+  for (size_t i = 0; i < tone.size(); ++i) {
+    tone[i] = int16_t(TONE_PEAK * std::sin(2 * M_PI * TONE_HZ * double(i / size_t(format.channels)) / format.rate));
+  }
+  writeBytes(path, encodeMp3(format, tone));
+  return path;
+}
 
 // The rate of the left channel's rising zero crossings between 10 % and 90 % of the output.
 double toneHz(const std::vector<int16_t>& s) {
@@ -27,7 +49,7 @@ double toneHz(const std::vector<int16_t>& s) {
     if (first < 0) first = last;
     ++crossings;
   }
-  return (crossings - 1) * 44100.0 / (last - first);
+  return (crossings - 1) * double(RATE) / (last - first);
 }
 
 double rmsDbOfMiddle(const std::vector<int16_t>& s) {
@@ -55,11 +77,11 @@ TEST(Mp3DecoderTest, EveryMpegRateLayoutAndTagDecodesAtItsPitchAndLength) {
                  " channels, tag " + std::to_string(int(c.format.tag)));
     std::vector<int16_t> pcm;
     std::string why;
-    ASSERT_TRUE(platform::decodeMp3File(path.c_str(), 44100, &pcm, &why)) << why;
-    const double decoded = double(pcm.size() / 2) / 44100;
-    if (c.format.rate == 44100) {
+    ASSERT_TRUE(platform::decodeMp3File(path.c_str(), RATE, &pcm, &why)) << why;
+    const double decoded = double(pcm.size() / 2) / RATE;
+    if (c.format.rate == RATE) {
       // Gapless to the sample: the encoder delay (1105 samples here) and padding are gone.
-      EXPECT_EQ(pcm.size(), size_t(2 * seconds * 44100));
+      EXPECT_EQ(pcm.size(), size_t(2 * seconds * RATE));
     }
     EXPECT_GE(decoded, seconds * 0.99);
     EXPECT_LE(decoded, seconds * 1.01 + c.extraSeconds);
@@ -83,10 +105,84 @@ TEST(Mp3DecoderTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   const std::string fifo = std::string(dir) + "/music.mp3";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::string why;
-  EXPECT_FALSE(platform::Mp3Decoder().open(fifo.c_str(), 44100, &why));
+  EXPECT_FALSE(platform::Mp3Decoder().open(fifo.c_str(), RATE, &why));
   EXPECT_NE(why.find(fifo + ": is not a regular file"), std::string::npos) << why;
   std::remove(fifo.c_str());
   rmdir(dir);
+}
+
+// Frames [first, first + count) of `pcm`, silence outside it.
+std::vector<int16_t> expectedRange(const std::vector<int16_t>& pcm, int64_t first, int count) {
+  std::vector<int16_t> out(size_t(2 * count), 0);
+  for (int i = 0; i < count; ++i) {
+    const int64_t f = first + i;
+    if (f < 0 || f >= int64_t(pcm.size() / 2)) continue;
+    out[size_t(2 * i)] = pcm[size_t(2 * f)];
+    out[size_t(2 * i + 1)] = pcm[size_t(2 * f + 1)];
+  }
+  return out;
+}
+
+// One decoding run to its end, then one stopped at once, then one of a file that is not there.
+TEST(DecodedMusicTest, HandsOutWholeFileDecodesInAnyRangesAPrefixWhenStoppedAndRefusesNoFile) {
+  // 4 s at 22050 Hz: resampled, and longer than two of the buffer's blocks.
+  const std::string path = makeMp3(4.0, {22050, 2, true, Mp3Tag::ID3V2});
+  std::vector<int16_t> whole;
+  std::string why;
+  ASSERT_TRUE(platform::decodeMp3File(path.c_str(), RATE, &whole, &why)) << why;
+  const int64_t total = int64_t(whole.size() / 2);
+
+  platform::DecodedMusic music;
+  ASSERT_TRUE(music.start(path.c_str(), RATE, RATE / 2, &why)) << why;
+  EXPECT_GE(music.decodedFrames(), RATE / 2) << "start returns once the first frames are there";
+  music.waitFor(total + 1);  // more than there is: returns when the decoding ends
+  ASSERT_TRUE(music.finished());
+  EXPECT_EQ(music.decodedFrames(), total);
+
+  // Odd-sized ranges from before the start to past the end, across every block boundary.
+  const int count = 4099;
+  std::vector<int16_t> got(2 * count);
+  for (int64_t first = -3000; first < total + 5000; first += count) {
+    ASSERT_TRUE(music.copyFrames(first, count, got.data())) << first;
+    ASSERT_EQ(got, expectedRange(whole, first, count)) << "frames from " << first;
+  }
+
+  // Stopped early, it keeps a whole prefix.
+  ASSERT_TRUE(music.start(path.c_str(), RATE, 1, &why)) << why;
+  music.stop();
+  EXPECT_TRUE(music.finished());
+  const int64_t kept = music.decodedFrames();
+  EXPECT_GE(kept, 1);
+  EXPECT_LE(kept, total);
+  got.resize(size_t(2 * (kept + 100)));
+  ASSERT_TRUE(music.copyFrames(0, int(kept + 100), got.data()));
+  const std::vector<int16_t> prefix(whole.begin(), whole.begin() + 2 * kept);
+  EXPECT_EQ(got, expectedRange(prefix, 0, int(kept + 100))) << "the prefix, then silence";
+
+  // Started again on a file that is not there: refused with the reason, nothing left playing.
+  EXPECT_FALSE(music.start("/no/such/dir/music.mp3", RATE, 1, &why));
+  EXPECT_NE(why.find("/no/such/dir/music.mp3"), std::string::npos) << why;
+  EXPECT_TRUE(music.finished());
+  EXPECT_EQ(music.decodedFrames(), 0);
+  std::remove(path.c_str());
+}
+
+TEST(DecodedMusicTest, ALongFileDecodesOnlyWhatTheShowCanPlay) {
+  // 200 s at 8000 Hz mono: quick to make, and resampled like any rate but the output's. LAME
+  // writes no gapless tag at this rate.
+  const std::string path = makeMp3(200.0, {8000, 1, false, Mp3Tag::NONE, 0, false});
+  const int64_t most = int64_t(platform::MP3_MAX_SECONDS) * RATE;
+  EXPECT_GE(most, int64_t(154.5 * RATE)) << "the show plays 154.5 s of its music";
+  std::string why;
+  platform::DecodedMusic music;
+  ASSERT_TRUE(music.start(path.c_str(), RATE, 1, &why)) << why;
+  music.waitFor(200 * RATE);
+  EXPECT_TRUE(music.finished());
+  EXPECT_EQ(music.decodedFrames(), most);
+  std::vector<int16_t> whole;
+  ASSERT_TRUE(platform::decodeMp3File(path.c_str(), RATE, &whole, &why)) << why;
+  EXPECT_EQ(int64_t(whole.size() / 2), most);
+  std::remove(path.c_str());
 }
 
 }  // namespace
