@@ -19,15 +19,21 @@ static std::string bytesOf(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(Generator, TwoRunsWriteIdenticalFiles) {
-  const fs::path generator = fs::path(buildDirectory()) / "tools/showdata/showdata";
+// A fresh folder that the generator, given `option` first (or nothing), writes into `runs`.
+static fs::path generate(const char* option, std::initializer_list<const char*> runs) {
   char pattern[] = "/tmp/kk_showdata_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path scratch = pattern;
-  for (const char* run : {"first", "second"}) {
-    const std::string command = "'" + generator.string() + "' '" + (scratch / run).string() + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_NE(mkdtemp(pattern), nullptr);
+  const std::string generator = "'" + buildDirectory() + "/tools/showdata/showdata' " + option;
+  for (const char* run : runs) {
+    const std::string command = generator + " '" + (fs::path(pattern) / run).string() + "' > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
+  return pattern;
+}
+
+TEST(Generator, TwoRunsWriteIdenticalFiles) {
+  const fs::path scratch = generate("", {"first", "second"});
+  ASSERT_FALSE(::testing::Test::HasFailure());
   // Fourteen pictures, their copies at twice the size and the music, nothing left over from
   // writing them.
   int files = 0;
@@ -53,12 +59,8 @@ static uint32_t littleEndian32(const std::string& bytes, size_t at) {
 }
 
 TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
-  const fs::path generator = fs::path(buildDirectory()) / "tools/showdata/showdata";
-  char pattern[] = "/tmp/kk_icons_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path scratch = pattern;
-  const std::string command = "'" + generator.string() + "' --icons '" + scratch.string() + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const fs::path scratch = generate("--icons", {"."});
+  ASSERT_FALSE(::testing::Test::HasFailure());
   EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 5);
   for (const fs::directory_entry& entry : fs::directory_iterator(scratch)) {
     EXPECT_TRUE(bytesOf(entry.path()) == bytesOf("icons" / entry.path().filename()))
@@ -83,8 +85,7 @@ TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << image.message;
-    EXPECT_EQ(int(image.width), sizes[i]);
-    EXPECT_EQ(int(image.height), sizes[i]);
+    EXPECT_EQ(std::make_pair(int(image.width), int(image.height)), std::make_pair(sizes[i], sizes[i]));
     image.format = PNG_FORMAT_RGBA;
     std::string pixels(PNG_IMAGE_SIZE(image), '\0');
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
