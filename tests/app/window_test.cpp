@@ -4,7 +4,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,30 +21,28 @@
 
 namespace {
 
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
-
-// Runs `body` in the child and ends it with 0 when every check in it passed.
+// Runs `body` in a child, which passes when every check in it passed and it said `said`.
 template <typename Body>
-[[noreturn]] void inChild(Body body) {
-  body();
-  std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+void expectInChild(Body body, const char* said = "") {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT({
+    body();
+    std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+  }, ::testing::ExitedWithCode(0), said);
 }
 
-TEST_F(WindowTest, DriversThatCannotShowTheShowAreReported) {
+TEST(WindowTest, DriversThatCannotShowTheShowAreReported) {
   const struct { const char* driver; bool fullscreen; const char* said; } cases[] = {
       {nullptr, true, "offscreen[^\n]*\nkaikuranta: ERROR: Failed To Register The Window Class\\."},
       {"dummy", false, "kaikuranta: ERROR: Window Creation Error\\."},
   };
   for (const auto& c : cases) {
-    EXPECT_EXIT(inChild([&] {
+    expectInChild([&] {
       unsetenv("DISPLAY");
       c.driver ? setenv("SDL_VIDEODRIVER", c.driver, 1) : unsetenv("SDL_VIDEODRIVER");
       EXPECT_FALSE(openWindow("Kaikuranta", 640, 480, 32, c.fullscreen));
       EXPECT_EQ(hWnd, nullptr);
-    }), ::testing::ExitedWithCode(0), c.said);
+    }, c.said);
   }
 }
 
@@ -62,8 +59,8 @@ SDL_Event event(Uint32 type, int code, Uint32 window) {
   return e;
 }
 
-TEST_F(WindowTest, EventsReachTheShowAsItsMessages) {
-  EXPECT_EXIT(inChild([] {
+TEST(WindowTest, EventsReachTheShowAsItsMessages) {
+  expectInChild([] {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, false));
     // Whatever SDL says while the window is created and placed ends nothing.
@@ -93,13 +90,13 @@ TEST_F(WindowTest, EventsReachTheShowAsItsMessages) {
     while (peekMessage(&m)) out.emplace_back(m.message, m.wParam);
     EXPECT_EQ(out, expected);
     closeWindow();
-  }), ::testing::ExitedWithCode(0), "");
+  });
 }
 
 // In a child of its own: the show's window opened fullscreen on a private X server, and the
 // show's loop steps for `body` to change and run, with time standing still.
 void fullscreenUnderXvfb(void (*body)(LoopSteps& steps)) {
-  EXPECT_EXIT(inChild([body] {
+  expectInChild([body] {
     Xvfb x("640x480x24");  // gone before the child ends
     ASSERT_TRUE(x.ok());
     unsetenv("SDL_VIDEODRIVER");
@@ -107,7 +104,7 @@ void fullscreenUnderXvfb(void (*body)(LoopSteps& steps)) {
     LoopSteps steps = showLoopSteps();
     steps.updateTiming = [] {};
     body(steps);
-  }), ::testing::ExitedWithCode(0), "");
+  });
 }
 
 // Seconds the loop's thread and the X server were ready to run but kept off the cores by
@@ -132,7 +129,7 @@ double waited = 0;
 // Under Xvfb (where the swap does not wait) F1 on the first pass reopens the show windowed with
 // its viewport; then the loop keeps about one pass per refresh. (What the viewer
 // sees of the toggle, the real program's tests look at.)
-TEST_F(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
+TEST(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
   fullscreenUnderXvfb([](LoopSteps& steps) {
     startPacing(REFRESH_HZ, platform::setSwapInterval(1));
     steps.drawFrame = [] {
@@ -168,7 +165,8 @@ TEST_F(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
 
 // What escapes the program, on its thread or another, is one line and status 1; on the program's
 // thread the window is closed first.
-TEST_F(WindowTest, EscapedExceptionsEndWithOneLineAndStatus1) {
+TEST(WindowTest, EscapedExceptionsEndWithOneLineAndStatus1) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
         const int status = runGuarded([]() -> int {
