@@ -34,16 +34,16 @@ class BitmapFontTest : public GlTest {
   }
 
   static const platform::GlyphBitmap& glyph(char c) { return glyphs[size_t(c - 32)]; }
-  static float advanceOf(const std::string& text) {
-    float sum = 0;
-    for (char c : text) sum += glyph(c).advance;
-    return sum;
-  }
-  static int lit() {  // pixels lit on the whole screen
+  // The lowest and the highest row of the screen with a lit pixel; {-1, -1} when none is lit.
+  static std::pair<int, int> inkRows() {
     const auto pixels = readPixels(0, 0, 640, 480);
-    int count = 0;
-    for (size_t i = 0; i < pixels.size(); i += 4) count += pixels[i] > 127;
-    return count;
+    int bottom = -1, top = -1;
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+      if (pixels[i] <= 127) continue;
+      top = int(i / 4 / 640);
+      bottom = bottom < 0 ? top : bottom;
+    }
+    return {bottom, top};
   }
   static float get(GLenum name) {  // first value of a GL state (the raster position has four)
     GLfloat values[4] = {};
@@ -58,7 +58,7 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   glListBase(3);
   printText(nullptr);
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X);
-  EXPECT_EQ(lit(), 0);
+  EXPECT_EQ(inkRows().second, -1) << "nothing drawn";
   printText("%s", std::string(400, '.').c_str());
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + 255 * glyph('.').advance);
   // A list that code 0x80 would reach must not be called.
@@ -68,7 +68,7 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   glEndList();
   glRasterPos2i(X, Y);
   printText("A\x80\x01" "B");
-  EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + advanceOf("AB"));
+  EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + glyph('A').advance + glyph('B').advance);
   EXPECT_EQ(get(GL_LIST_BASE), 3);
   glDeleteLists(fontListBase + 96, 1);
 }
@@ -82,23 +82,13 @@ TEST_F(BitmapFontTest, GlyphsGrowWithTheFrame) {
     glClear(GL_COLOR_BUFFER_BIT);
     glRasterPos2i(X, 20);
     printText("H");
-    const auto pixels = readPixels(0, 0, 640, 480);
-    int top = -1, bottom = -1;
-    for (int y = 0; y < 480; ++y) {
-      for (int x = 0; x < 640; ++x) {
-        if (pixels[(size_t(y) * 640 + size_t(x)) * 4] > 127) {
-          if (bottom < 0) bottom = y;
-          top = y;
-        }
-      }
-    }
+    const auto [bottom, top] = inkRows();
     return top < 0 ? 0 : top - bottom + 1;
   };
   const int base = inkHeight(480);
   EXPECT_GE(base, 20);
   for (int frameHeight : {960, 1440, 1080}) {
-    const double scale = frameHeight / 480.0;
-    EXPECT_NEAR(inkHeight(frameHeight), scale * base, 1.0) << "a frame " << frameHeight << " pixels high";
+    EXPECT_NEAR(inkHeight(frameHeight), frameHeight / 480.0 * base, 1.0) << "a frame " << frameHeight << " pixels high";
   }
   setFrameHeight(480);
   buildFont();

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-
 #include <string>
 
 #include "assets/frame_size.h"
@@ -15,9 +14,10 @@
 
 namespace {
 
-// A parameter of one level of the bound texture.
-GLint query(GLenum name, int level) {
+// A parameter of one level of `texture`, which it leaves bound.
+GLint query(GLuint texture, GLenum name, int level) {
   GLint value = 0;
+  glBindTexture(GL_TEXTURE_2D, texture);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
   return value;
 }
@@ -42,9 +42,8 @@ TEST_F(LoadTexturesTest, TheCardAloneKeepsAlphaAndTheCallersAlignmentSurvives) {
   EXPECT_EQ(alignment, 2);
   for (int slot : {TEX_SURFACE_RT, TEX_BLUR_RT, TEX_CARD_RT}) {
     SCOPED_TRACE(slot);
-    glBindTexture(GL_TEXTURE_2D, textures[slot]);
-    EXPECT_EQ(query(GL_TEXTURE_INTERNAL_FORMAT, 0), slot == TEX_CARD_RT ? GL_RGBA : GL_RGB);
-    EXPECT_EQ(query(GL_TEXTURE_WIDTH, 1), 0) << "render targets have a single level";
+    EXPECT_EQ(query(textures[slot], GL_TEXTURE_INTERNAL_FORMAT, 0), slot == TEX_CARD_RT ? GL_RGBA : GL_RGB);
+    EXPECT_EQ(query(textures[slot], GL_TEXTURE_WIDTH, 1), 0) << "render targets have a single level";
   }
 }
 
@@ -60,11 +59,7 @@ TEST_F(LoadTexturesTest, LargeFramesTakeTheSharperCopiesWhereTheFolderHasThem) {
     if (entry.path().extension() == ".jpg") fs::copy_file(entry.path(), olderPath / "data" / entry.path().filename());
   }
   const std::string older = olderPath.string();
-  struct Case {
-    int height;
-    const char* folder;
-    int figureWidth, starWidth;
-  };
+  struct Case { int height; const char* folder; int figureWidth, starWidth; };
   const Case cases[] = {{480, ".", 512, 256}, {957, ".", 512, 256}, {960, ".", 1024, 512},
                         {1440, ".", 1024, 512}, {1440, older.c_str(), 512, 256}};
   for (const Case& c : cases) {
@@ -73,10 +68,8 @@ TEST_F(LoadTexturesTest, LargeFramesTakeTheSharperCopiesWhereTheFolderHasThem) {
     ASSERT_EQ(chdir(c.folder), 0);
     ASSERT_TRUE(setFrameHeight(c.height));
     loadTextures();
-    glBindTexture(GL_TEXTURE_2D, textures[TEX_FIGURE]);
-    EXPECT_EQ(query(GL_TEXTURE_WIDTH, 0), c.figureWidth);
-    glBindTexture(GL_TEXTURE_2D, textures[TEX_STAR]);
-    EXPECT_EQ(query(GL_TEXTURE_WIDTH, 0), c.starWidth);
+    EXPECT_EQ(query(textures[TEX_FIGURE], GL_TEXTURE_WIDTH, 0), c.figureWidth);
+    EXPECT_EQ(query(textures[TEX_STAR], GL_TEXTURE_WIDTH, 0), c.starWidth);
     glDeleteTextures(TEX_SLOT_COUNT, textures);
   }
   setFrameHeight(480);
@@ -108,8 +101,7 @@ TEST_F(LoadTexturesTest, EveryMipmapLevelHasTheUtilityLibrarysTexels) {
       int ow = 0, oh = 0, rw = 0, rh = 0;
       const auto ours = readTexture(table[0], level, &ow, &oh);
       const auto library = readTexture(table[1], level, &rw, &rh);
-      ASSERT_EQ(ow, rw) << "level " << level;
-      ASSERT_EQ(oh, rh) << "level " << level;
+      ASSERT_EQ(std::make_pair(ow, oh), std::make_pair(rw, rh)) << "level " << level;
       if (rw == 0) break;
       ASSERT_TRUE(ours == library) << "level " << level << " (" << rw << "x" << rh << ")";
       ++levels;
