@@ -105,31 +105,28 @@ TEST(ContractMessageBox, WithNoDisplayTheTextGoesToStandardErrorAndEscapesAnswer
 
 // ---- Windows and contexts
 
-class ContractWindow : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(onADisplay()); }
-  // A window opened hidden; shown, it is activated (waiting up to a minute for a slow system).
-  static platform::Window* openAndShow(int width, int height) {
-    std::string why;
-    platform::Window* w = platform::windowCreate("Contract", width, height, false, &why);
-    EXPECT_NE(w, nullptr) << why;
-    platform::Event e;
-    while (platform::pollEvent(&e)) EXPECT_NE(e.kind, platform::EventKind::Activated) << "activated while hidden";
-    platform::windowShow(w);
-    for (const uint64_t shown = platform::monotonicMicros(); platform::monotonicMicros() - shown < 60000000;) {
-      if (platform::pollEvent(&e) && e.kind == platform::EventKind::Activated) break;
-      platform::sleepMs(1);
-    }
-    EXPECT_TRUE(e.kind == platform::EventKind::Activated && !e.minimised) << "not activated, or minimised";
-    while (platform::pollEvent(&e)) continue;
-    return w;
+// A window opened hidden; shown, it is activated (waiting up to a minute for a slow system).
+platform::Window* openAndShow(int width, int height) {
+  std::string why;
+  platform::Window* w = platform::windowCreate("Contract", width, height, false, &why);
+  EXPECT_NE(w, nullptr) << why;
+  platform::Event e;
+  while (platform::pollEvent(&e)) EXPECT_NE(e.kind, platform::EventKind::Activated) << "activated while hidden";
+  platform::windowShow(w);
+  for (const uint64_t shown = platform::monotonicMicros(); platform::monotonicMicros() - shown < 60000000;) {
+    if (platform::pollEvent(&e) && e.kind == platform::EventKind::Activated) break;
+    platform::sleepMs(1);
   }
-};
+  EXPECT_TRUE(e.kind == platform::EventKind::Activated && !e.minimised) << "not activated, or minimised";
+  while (platform::pollEvent(&e)) continue;
+  return w;
+}
 
 // Two windows in turn, as an F1 toggle has them: what the first one's context made, the second
 // one's draws; each window's class (where the system has one) is registered for it and given
 // back after it, and every release the system is asked for is granted.
-TEST_F(ContractWindow, OpensHiddenShowsActiveClosesAndItsObjectsOutliveIt) {
+TEST(ContractWindow, OpensHiddenShowsActiveClosesAndItsObjectsOutliveIt) {
+  ASSERT_TRUE(onADisplay());
   std::vector<platform::GlyphBitmap> a;
   ASSERT_TRUE(platform::rasteriseGlyphs("Arial Black", 700, 35, 'A', 1, &a, nullptr));
   const unsigned char texel[4] = {10, 200, 30, 255};
@@ -191,11 +188,10 @@ TEST(ContractGlyphs, TheShowsFontIsPackedBottomUpAtItsEmHeight) {
     for (size_t i = size_t(row) * bytes; i < size_t(row + 1) * bytes; ++i) bits += int(std::bitset<8>(glyph(c).rows[i]).count());
     return bits;
   };
-  for (char c = 33; c < 127; ++c) {
+  for (char c = 32; c < 127; ++c) {
     EXPECT_GT(glyph(c).advance, 0) << c;
     ASSERT_EQ(glyph(c).rows.size(), size_t((glyph(c).width + 7) / 8 * glyph(c).height)) << c;  // whole bytes a row
   }
-  EXPECT_GT(glyph(' ').advance, 0);
   // Capitals are about 0.7 em in any sans face (the bitmap as tall as the ink: an A's top and
   // bottom rows are inked); a bold one's A is about as wide as it advances.
   EXPECT_TRUE(glyph('A').height >= 20 && glyph('A').height <= 30) << glyph('A').height;
