@@ -93,20 +93,6 @@ TEST(WindowTest, EventsReachTheShowAsItsMessages) {
   });
 }
 
-// In a child of its own: the show's window opened fullscreen on a private X server, and the
-// show's loop steps for `body` to change and run, with time standing still.
-void fullscreenUnderXvfb(void (*body)(LoopSteps& steps)) {
-  expectInChild([body] {
-    Xvfb x("640x480x24");  // gone before the child ends
-    ASSERT_TRUE(x.ok());
-    unsetenv("SDL_VIDEODRIVER");
-    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
-    LoopSteps steps = showLoopSteps();
-    steps.updateTiming = [] {};
-    body(steps);
-  });
-}
-
 // Seconds the loop's thread and the X server were ready to run but kept off the cores by
 // other work: what a busy machine takes from the loop's pace.
 double secondsKeptWaiting() {
@@ -130,7 +116,13 @@ double waited = 0;
 // its viewport; then the loop keeps about one pass per refresh. (What the viewer
 // sees of the toggle, the real program's tests look at.)
 TEST(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
-  fullscreenUnderXvfb([](LoopSteps& steps) {
+  expectInChild([] {
+    Xvfb x("640x480x24");  // gone before the child ends
+    ASSERT_TRUE(x.ok());
+    unsetenv("SDL_VIDEODRIVER");
+    ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, true));
+    LoopSteps steps = showLoopSteps();
+    steps.updateTiming = [] {};  // time stands still
     startPacing(REFRESH_HZ, platform::setSwapInterval(1));
     steps.drawFrame = [] {
       glClear(GL_COLOR_BUFFER_BIT);
