@@ -172,7 +172,6 @@ TEST(DecodedMusicTest, ALongFileDecodesOnlyWhatTheShowCanPlay) {
   // writes no gapless tag at this rate.
   const std::string path = makeMp3(200.0, {8000, 1, false, Mp3Tag::NONE, 0, false});
   const int64_t most = int64_t(platform::MP3_MAX_SECONDS) * RATE;
-  EXPECT_GE(most, int64_t(154.5 * RATE)) << "the show plays 154.5 s of its music";
   std::string why;
   platform::DecodedMusic music;
   ASSERT_TRUE(music.start(path.c_str(), RATE, 1, &why)) << why;
