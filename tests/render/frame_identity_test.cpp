@@ -5,7 +5,6 @@
 // picture is meant to change) with
 //   KK_RECORD_FRAME_DIGESTS=1 ctest --test-dir build/release -R FrameIdentity
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -86,11 +85,9 @@ std::string render(const std::string& fontConfig, const std::string& size, const
     std::snprintf(s, sizeof s, "%.4f", t);
     argv.insert(argv.end(), {"--at", s});
   }
-  ChildProcess child(argv, buildDirectory(), {{"FONTCONFIG_FILE", fontConfig}});
-  int status = -1;
-  EXPECT_TRUE(child.wait(600, &status)) << "the renderer did not finish";
-  EXPECT_EQ(status, 0) << child.output();
-  return child.output();
+  std::string output;
+  EXPECT_EQ(runToEnd(argv, buildDirectory(), &output, {{"FONTCONFIG_FILE", fontConfig}}), 0) << output;
+  return output;
 }
 
 // Compares the frames drawn now with the ones recorded in `referencePath`, or records them when
@@ -139,12 +136,10 @@ int compareWithRecorded(const std::string& referencePath, const Digests& now) {
 
 TEST(FrameIdentity, EveryFrameIsTheRecordedOne) {
   const std::string sources = std::string(KK_SOURCE_DIR) + "/tests/render/";
-  char dir[] = "/tmp/kk-fonts-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string fonts = pinnedFontConfig(dir);
+  const TempDir dir("kk-fonts");
+  const std::string fonts = pinnedFontConfig(dir.path);
   const Digests now = parse(render(fonts, "640x480", FRAME_TIMES));
   const Digests hd = parse(render(fonts, "1920x1080", HD_FRAME_TIMES));
-  EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
   ASSERT_FALSE(now.glyphs.empty());
   ASSERT_FALSE(hd.glyphs.empty());
   const int compared = compareWithRecorded(sources + "frame_digests.txt", now);
