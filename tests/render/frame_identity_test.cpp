@@ -80,11 +80,7 @@ std::string pinnedFontConfig(const std::string& dir) {
 template <size_t N>
 std::string render(const std::string& fontConfig, const std::string& size, const double (&times)[N]) {
   std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--digest", "--size", size};
-  for (double t : times) {
-    char s[32];
-    std::snprintf(s, sizeof s, "%.4f", t);
-    argv.insert(argv.end(), {"--at", s});
-  }
+  for (double t : times) argv.insert(argv.end(), {"--at", std::to_string(t)});
   std::string output;
   EXPECT_EQ(runToEnd(argv, buildDirectory(), &output, {{"FONTCONFIG_FILE", fontConfig}}), 0) << output;
   return output;

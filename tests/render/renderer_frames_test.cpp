@@ -103,10 +103,8 @@ TEST(RendererProgram, AFrameThatCannotBeWrittenLeavesNoFileAndOneLine) {
   const TempDir dir("kk-full");
   // A real failed write: no file of the renderer's may grow past 50 KB, a third of a frame.
   std::string out;
-  EXPECT_EQ(runToEnd({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 100; exec " + RENDERER + " --at 1 --out " + dir.path},
-                     buildDirectory(), &out),
-            1)
-      << out;
+  const std::string command = "trap '' XFSZ; ulimit -f 100; exec " + RENDERER + " --at 1 --out " + dir.path;
+  EXPECT_EQ(runToEnd({"/bin/sh", "-c", command}, buildDirectory(), &out), 1) << out;
   EXPECT_EQ(out.rfind("kaikuranta-render: cannot write " + dir.path + "/000060.png: ", 0), 0u) << out;
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
   EXPECT_TRUE(std::filesystem::is_empty(dir.path)) << "a file is left behind";
