@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -20,20 +19,15 @@ namespace {
 class ShowWindowTest : public ::testing::Test {
  protected:
   // A display with one screen mode and the show on it, playing silent; its window named `title`.
-  Window start(const char* screen, const char* title, const char* audio = "dummy") {
+  Window start(const char* screen, const char* title) {
     x_.reset();  // its server first: each server restores the DISPLAY it found
     x_ = std::make_unique<XScreen>(screen);
-    return x_->ok() ? launch(title, audio) : 0;
+    return x_->ok() ? launch(title) : 0;
   }
   // The show (again) on the display already running; its window named `title`, or 0.
-  Window launch(const char* title, const char* audio = "dummy") {
-    x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", audio}});
+  Window launch(const char* title) {
+    x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
     return x_->waitForWindow(title, 30);
-  }
-  // Where the display has the mode: fullscreen, "Kaikuranta", drawing.
-  Window startFullscreen(const char* audio = "dummy") {
-    const Window w = start("640x480x24", "Kaikuranta", audio);
-    return w && x_->fullscreenAndDrawing(w) ? w : 0;
   }
 
   // The show's window that has the keyboard focus, or 0.
@@ -57,8 +51,6 @@ class ShowWindowTest : public ::testing::Test {
   }
 
   std::string output() const { return x_ ? x_->output() : "no X server"; }
-  // The program's exit status once it has ended, or -1 while it still runs after `seconds`.
-  int ended(double seconds) { return x_->ended(seconds); }
 
   std::unique_ptr<XScreen> x_;
 };
@@ -98,12 +90,10 @@ TEST_F(ShowWindowTest, WithoutThe640x480ModeItAsksToPlayInAWindow) {
       ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
       // Playing (frames drawn since it came up), with the pointer over it: a window keeps the
       // desktop's cursor.
-      ASSERT_GE(x_->framesUntil(w, [](int frames) { return frames >= 3; }, 30), 3) << output();
+      ASSERT_TRUE(x_->playing(w, 30)) << output();
       EXPECT_FALSE(x_->cursorHidden());
     }
-    x_->press(w, c.ending);
-    EXPECT_LE(x_->framesBeforeGone(w), 2) << "played on after " << c.ending;
-    EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
+    x_->expectEndsOn(w, c.ending);
   }
 }
 
@@ -115,7 +105,7 @@ TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
     // Shown is not yet focused: a key in between goes nowhere, as on any desktop.
     ASSERT_TRUE(within(5, [&] { return focusedShowWindow() != 0; })) << output();
     tap("Escape");
-    EXPECT_EQ(ended(30), 0) << "attempt " << attempt << ": " << output();
+    EXPECT_EQ(x_->ended(30), 0) << "attempt " << attempt << ": " << output();
   }
 }
 
@@ -126,16 +116,16 @@ TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
 // desktop's cursor, or back; every window after the first "Kaikuranta" is named "Rovora". A
 // close request to the last one ends the show.
 TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
-  ASSERT_NE(startFullscreen(), 0u) << output();
+  const Window first = start("640x480x24", "Kaikuranta");
+  ASSERT_TRUE(first && x_->fullscreenAndDrawing(first)) << output();
   Window current = 0;
   ASSERT_TRUE(within(5, [&] { return (current = focusedShowWindow()) != 0; })) << output();
   int toggles = 0;
-  // Frames drawn in the window after a tap show that the show has handled the whole tap: a
-  // second toggle would have come by then.
-  const auto drawsOn = [&] { return x_->framesUntil(current, [](int frames) { return frames >= 3; }, 30) >= 3; };
   for (int i = 0; i <= 10; ++i) {
     usleep(300000);
-    ASSERT_TRUE(drawsOn()) << output();
+    // Frames drawn in the window after a tap show that the show has handled the whole tap: a
+    // second toggle would have come by then.
+    ASSERT_TRUE(x_->playing(current, 30)) << output();
     ASSERT_EQ(focusedShowWindow(), current) << "a toggle nobody asked for";
     EXPECT_EQ(x_->name(current), i == 0 ? "Kaikuranta" : "Rovora") << i;
     EXPECT_EQ(x_->size(current), std::make_pair(640, 480)) << i;
@@ -149,9 +139,7 @@ TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
     ++toggles;
   }
   ASSERT_EQ(toggles, 10) << output();
-  x_->requestClose(current);
-  EXPECT_LE(x_->framesBeforeGone(current), 2) << "played on after the close request";
-  EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
+  x_->expectEndsOn(current);
 }
 
 // Hangup, interrupt, quit and terminate end the show through its own teardown, whether it is
@@ -166,7 +154,7 @@ TEST_F(ShowWindowTest, EndSignalsEndTheShowWithTheirStatus) {
       ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
     }
     x_->program()->signal(c.sig);
-    EXPECT_EQ(ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
+    EXPECT_EQ(x_->ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
     EXPECT_FALSE(x_->program()->killedBySignal()) << strsignal(c.sig);
     EXPECT_EQ(output().find("Sanitizer"), std::string::npos) << output();
   }
@@ -177,7 +165,7 @@ TEST_F(ShowWindowTest, ASignalUnderAMessageBoxEndsProgramAndBox) {
   const Window question = start("1024x768x24", "Tuli GL");
   ASSERT_NE(question, 0u) << output();
   x_->program()->signal(SIGTERM);
-  EXPECT_EQ(ended(5), 128 + SIGTERM) << output();
+  EXPECT_EQ(x_->ended(5), 128 + SIGTERM) << output();
   EXPECT_FALSE(x_->program()->killedBySignal());
   EXPECT_TRUE(within(5, [&] { return x_->waitForWindow("Tuli GL", 0) == 0; }))
       << "the box outlived the program";
