@@ -8,20 +8,17 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/build_paths.h"
-#include "tests/support/x_screen.h"
+#include "tests/support/show_test.h"
 
 namespace {
 
-class ScreenSizedShow : public testing::Test {
+class ScreenSizedShow : public ShowTest<XScreen> {
  protected:
   // The show started with `option` on a 1920x1080 screen; its first window, or 0.
   Window start(const std::vector<std::string>& options) {
     x_ = std::make_unique<XScreen>("1920x1080x24");
     if (!x_->ok()) return 0;
-    std::vector<std::string> argv{buildDirectory() + "/kaikuranta"};
-    argv.insert(argv.end(), options.begin(), options.end());
-    x_->run(argv, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
+    x_->startShow(options);
     return x_->waitForWindow("Kaikuranta", 30);
   }
   // The next window of the show after `previous` went: F1's.
@@ -35,9 +32,6 @@ class ScreenSizedShow : public testing::Test {
     ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
     EXPECT_EQ(x_->litBox(w, {0, 0, width, height}), (LitBox{0, 0, width, height}));
   }
-  std::string output() const { return x_ ? x_->output() : "no X server"; }
-
-  std::unique_ptr<XScreen> x_;
 };
 
 // The tallest 4:3 picture a 1920x1080 screen holds is 1440x1080; F1 goes to a window of that

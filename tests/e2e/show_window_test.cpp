@@ -11,25 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/build_paths.h"
-#include "tests/support/x_screen.h"
+#include "tests/support/show_test.h"
 
 namespace {
 
-class ShowWindowTest : public ::testing::Test {
+class ShowWindowTest : public ShowTest<XScreen> {
  protected:
-  // A display with one screen mode and the show on it, playing silent; its window named `title`.
-  Window start(const char* screen, const char* title) {
-    x_.reset();  // its server first: each server restores the DISPLAY it found
-    x_ = std::make_unique<XScreen>(screen);
-    return x_->ok() ? launch(title) : 0;
-  }
-  // The show (again) on the display already running; its window named `title`, or 0.
-  Window launch(const char* title) {
-    x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
-    return x_->waitForWindow(title, 30);
-  }
-
   // The show's window that has the keyboard focus, or 0.
   Window focusedShowWindow() {
     Window w = 0;
@@ -50,9 +37,6 @@ class ShowWindowTest : public ::testing::Test {
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
 
-  std::string output() const { return x_ ? x_->output() : "no X server"; }
-
-  std::unique_ptr<XScreen> x_;
 };
 
 // A server at its client limit refuses a connection until one of its clients goes, as happens
@@ -62,7 +46,7 @@ TEST_F(ShowWindowTest, AServerAtItsClientLimitIsAskedAgainOnceAClientGoes) {
   ASSERT_TRUE(x_->ok());
   std::vector<Display*> held;
   while (Display* d = XOpenDisplay(nullptr)) held.push_back(d);
-  x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
+  x_->startShow();
   const bool refused = within(60, [&] { return output().find("Maximum number of clients") != std::string::npos; });
   // Room for the show's connections and its box's.
   for (int i = 0; i < 4 && !held.empty(); ++i, held.pop_back()) XCloseDisplay(held.back());
@@ -73,29 +57,8 @@ TEST_F(ShowWindowTest, AServerAtItsClientLimitIsAskedAgainOnceAClientGoes) {
 }
 
 // Without the 640x480 mode the show asks whether to play in a window instead: Yes (the
-// default) plays in one; No says the program will close, and closes it.
-TEST_F(ShowWindowTest, WithoutThe640x480ModeItAsksToPlayInAWindow) {
-  const struct { const char *answer, *next, *ending; bool plays; } cases[] = {
-      {"Return", "Kaikuranta", "Escape", true}, {"Escape", "ERROR", "Return", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.next);
-    const Window question = start("1024x768x24", "Tuli GL");
-    ASSERT_NE(question, 0u) << output();
-    x_->press(question, c.answer);
-    const Window w = x_->waitForWindow(c.next, 15);
-    ASSERT_NE(w, 0u) << output();
-    EXPECT_EQ(x_->waitForWindow("Kaikuranta", 0), c.plays ? w : 0u) << "no show beside the box";
-    if (c.plays) {
-      EXPECT_EQ(x_->size(w), std::make_pair(640, 480));
-      ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
-      // Playing (frames drawn since it came up), with the pointer over it: a window keeps the
-      // desktop's cursor.
-      ASSERT_TRUE(x_->playing(w, 30)) << output();
-      EXPECT_FALSE(x_->cursorHidden());
-    }
-    x_->expectEndsOn(w, c.ending);
-  }
-}
+// default) plays in one; No (Escape) says the program will close, and closes it.
+TEST_F(ShowWindowTest, WithoutThe640x480ModeItAsksToPlayInAWindow) { expectTheModeQuestion("Escape", false); }
 
 // A tap comes and goes between two passes of the loop, or while the show is still starting (the
 // window is up, the pictures and the music are still loading): it counts all the same.
@@ -116,8 +79,7 @@ TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
 // desktop's cursor, or back; every window after the first "Kaikuranta" is named "Rovora". A
 // close request to the last one ends the show.
 TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
-  const Window first = start("640x480x24", "Kaikuranta");
-  ASSERT_TRUE(first && x_->fullscreenAndDrawing(first)) << output();
+  ASSERT_NE(startFullscreen(), 0u) << output();
   Window current = 0;
   ASSERT_TRUE(within(5, [&] { return (current = focusedShowWindow()) != 0; })) << output();
   int toggles = 0;

@@ -2,6 +2,8 @@
 
 #include "tests/support/x_screen.h"
 
+#include "tests/support/build_paths.h"
+
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -33,6 +35,12 @@ void XScreen::run(const std::vector<std::string>& argv, const std::string& dir,
                   const std::map<std::string, std::string>& env) {
   program_.reset();
   program_ = std::make_unique<ChildProcess>(argv, dir, env);
+}
+
+void XScreen::startShow(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {buildDirectory() + "/kaikuranta"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  run(argv, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
 }
 
 int XScreen::ended(double seconds) {

@@ -36,6 +36,8 @@ class XScreen {
   // Runs `argv` in `dir` on this screen, in place of any program run before.
   void run(const std::vector<std::string>& argv, const std::string& dir,
            const std::map<std::string, std::string>& env = {});
+  // Starts the show on this screen with `args`, silent, in place of any program run before.
+  virtual void startShow(const std::vector<std::string>& args = {});
   ChildProcess* program() const { return program_.get(); }
   // The program's exit status once it has ended within `seconds`, or -1.
   int ended(double seconds);

@@ -13,7 +13,7 @@ namespace {
 TEST(DesktopUnderWine, CoversTheScreenWithThePictureBetweenBarsAndF1GoesToAWindowAndBack) {
   WineSession wine("1920x1080x24");
   ASSERT_TRUE(wine.ok());
-  wine.start(windowsBuildDir() + "/kaikuranta.exe", {"--desktop"}, windowsBuildDir());
+  wine.startShow({"--desktop"});
   Window shown = wine.waitForWindow("Kaikuranta", 60);
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);

@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -20,11 +18,7 @@ namespace {
 
 std::string outputOf(const std::string& command) {
   std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    EXPECT_EQ(pclose(pipe), 0) << command;
-  }
+  EXPECT_EQ(runToEnd({"/bin/sh", "-c", command}, "/", &out), 0) << command << ": " << out;
   return out;
 }
 
@@ -49,9 +43,8 @@ const std::set<std::string> SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.
 TEST(WindowsPackage, EachProgramImportsOnlySystemDllsAndCarriesIconManifestAndVersion) {
   const fs::path zip = fs::path(windowsBuildDir()) / ".." / ("kaikuranta-" KK_PROJECT_VERSION "-windows-x86_64.zip");
   ASSERT_TRUE(fs::exists(zip)) << zip;
-  char pattern[] = "/tmp/kk_package_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path scratch = pattern;
+  const TempDir dir("kk-package");
+  const fs::path scratch = dir.path;
   outputOf("unzip -q '" + zip.string() + "' -d '" + scratch.string() + "'");
 
   std::set<std::string> programs;
@@ -96,5 +89,4 @@ TEST(WindowsPackage, EachProgramImportsOnlySystemDllsAndCarriesIconManifestAndVe
     EXPECT_NE(version.find(utf16("Kaikuranta")), std::string::npos);
     EXPECT_NE(version.find(utf16(KK_PROJECT_VERSION) + '\0'), std::string::npos) << "no version " KK_PROJECT_VERSION;
   }
-  fs::remove_all(scratch);
 }

@@ -1,7 +1,6 @@
 // kaikuranta.exe's music reaching a real sound server: Wine's waveOut into a PulseAudio null
 // sink, recorded from the sink's monitor and laid against the decoded MP3.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -61,9 +60,7 @@ TEST(SoundUnderWine, TheFirstSecondsReachTheServerAsTheMusicInOrder) {
     return heard.size() / 2 > firstLoudFrame(heard) + size_t(4.2 * RATE) || wine.ended(0) >= 0;
   };
   within(UNTIL_TIMEOUT, heardEnough);
-  wine.press(w, "Escape");
-  EXPECT_LE(wine.framesBeforeGone(w), 2) << "played on after Escape";
-  EXPECT_EQ(wine.ended(UNTIL_TIMEOUT), 0) << wine.output();
+  wine.expectEndsOn(w, "Escape");
   EXPECT_EQ(wine.output(), "");  // a device was found: nothing to say
   const std::vector<int16_t> heard = withoutDropouts(sound.stopRecording(), &dropoutMs);
   ASSERT_GT(heard.size() / 2, firstLoudFrame(heard) + size_t(4.2 * RATE)) << "recorded " << heard.size() / 2 << " frames";
