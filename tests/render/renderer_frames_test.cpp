@@ -48,14 +48,11 @@ TEST(RendererFrames, TheReplayedShowEndsByItselfAfter154AndAHalfSeconds) {
 }
 
 TEST(RendererProgram, ShowTimesAreDecimalDigitsWithAnOptionalFraction) {
-  const struct {
-    const char* text;
-    double seconds;
-  } accepted[] = {{"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}};
-  for (const auto& a : accepted) {
+  for (const auto& [text, expected] : std::map<std::string, double>{
+           {"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}}) {
     double seconds = -1;
-    EXPECT_TRUE(parseShowTime(a.text, &seconds)) << a.text;
-    EXPECT_EQ(seconds, a.seconds) << a.text;
+    EXPECT_TRUE(parseShowTime(text.c_str(), &seconds)) << text;
+    EXPECT_EQ(seconds, expected) << text;
   }
   for (const char* text : {"", "0x10", " 5", "5 ", "+5", "-0", "1e2", "inf", "nan", ".5", "5.",
                            "1,5", "5s", "1.2.3"}) {
