@@ -31,7 +31,8 @@ OfflineRenderer& renderer() {
 const std::string RENDERER = buildDirectory() + "/tools/render/kaikuranta-render";
 
 // The renderer program's exit status and what it printed.
-int runRenderer(std::vector<std::string> args, std::string* output, const std::map<std::string, std::string>& env = {}) {
+int runRenderer(std::vector<std::string> args, std::string* output,
+                const std::map<std::string, std::string>& env = {}) {
   args.insert(args.begin(), RENDERER);
   return runToEnd(args, buildDirectory(), output, env);
 }
@@ -131,8 +132,7 @@ TEST(RendererProgram, InterruptAndTerminateEndItBeforeTheNextFrame) {
     int status = -1;
     ASSERT_TRUE(child.wait(300, &status));
     EXPECT_EQ(status, 128 + sig) << child.output();
-    const auto written = std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator());
-    EXPECT_LT(written, 100);
+    EXPECT_LT(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 100);
   }
 }
 

@@ -84,7 +84,8 @@ TEST(ScaledFrames, LargerFramesReducedAreThe640x480Frames) {
   const TempDir dir("kk-scaled");
   const std::vector<Picture> reference = render("640x480", dir.path);
   for (int factor : {2, 3}) {
-    const std::vector<Picture> large = render(std::to_string(640 * factor) + "x" + std::to_string(480 * factor), dir.path);
+    const std::string size = std::to_string(640 * factor) + "x" + std::to_string(480 * factor);
+    const std::vector<Picture> large = render(size, dir.path);
     ASSERT_EQ(large.size(), reference.size());
     for (size_t i = 0; i < large.size(); ++i) {
       const Moment& m = MOMENTS[i];

@@ -38,7 +38,8 @@ TEST(RendererUnderWine, DrawsTheLinuxFramesPixelForPixel) {
     std::vector<std::string> linuxArgs = {buildDirectory() + "/tools/render/kaikuranta-render"};
     linuxArgs.insert(linuxArgs.end(), args.begin(), args.end());
     std::string linuxFrames;
-    ASSERT_EQ(runToEnd(linuxArgs, buildDirectory(), &linuxFrames, {{"SDL_VIDEODRIVER", "offscreen"}}), 0) << linuxFrames;
+    const int status = runToEnd(linuxArgs, buildDirectory(), &linuxFrames, {{"SDL_VIDEODRIVER", "offscreen"}});
+    ASSERT_EQ(status, 0) << linuxFrames;
     ASSERT_EQ(frames(linuxFrames).size(), 5u) << linuxFrames;
 
     wine.start(windowsBuildDir() + "/tools/render/kaikuranta-render.exe", args, windowsBuildDir());
