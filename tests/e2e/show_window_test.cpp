@@ -36,7 +36,6 @@ class ShowWindowTest : public ShowTest<XScreen> {
     const std::string command = "xdotool key --delay " + std::to_string(delayMs) + " " + keys;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
-
 };
 
 // A server at its client limit refuses a connection until one of its clients goes, as happens
