@@ -8,52 +8,30 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/build_paths.h"
-#include "tests/support/lit_box.h"
-#include "tests/support/x_screen.h"
+#include "tests/support/show_test.h"
 
 namespace {
 
-class ScreenSizedShow : public testing::Test {
+class ScreenSizedShow : public ShowTest<XScreen> {
  protected:
   // The show started with `option` on a 1920x1080 screen; its first window, or 0.
   Window start(const std::vector<std::string>& options) {
     x_ = std::make_unique<XScreen>("1920x1080x24");
     if (!x_->ok()) return 0;
-    std::vector<std::string> argv{buildDirectory() + "/kaikuranta"};
-    argv.insert(argv.end(), options.begin(), options.end());
-    x_->run(argv, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
+    x_->startShow(options);
     return x_->waitForWindow("Kaikuranta", 30);
   }
   // The next window of the show after `previous` went: F1's.
   Window toggle(Window previous) {
     x_->press(previous, "F1");
-    Window next = 0;
-    within(30, [&] { return (next = x_->waitForWindow("Rovora", 0)) != 0 && next != previous; });
-    return next;
-  }
-  // A window over the whole screen, the cursor hidden, the picture in its middle; the screen
-  // itself as it was (a mode change would have resized it).
-  void expectOverTheDesktop(Window w, const LitBox& picture) {
-    EXPECT_EQ(x_->size(w), std::make_pair(1920, 1080));
-    EXPECT_EQ(std::make_pair(x_->attributes(w).x, x_->attributes(w).y), std::make_pair(0, 0));
-    EXPECT_TRUE(x_->cursorHiddenWithin(true, 30));
-    ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
-    EXPECT_EQ(litBox(x_->x(), w, picture), picture);
-    Display* fresh = XOpenDisplay(nullptr);
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(std::make_pair(DisplayWidth(fresh, 0), DisplayHeight(fresh, 0)), std::make_pair(1920, 1080));
-    XCloseDisplay(fresh);
+    return x_->waitForWindow("Rovora", 30, previous);
   }
   void expectFramedWindow(Window w, int width, int height) {
     EXPECT_EQ(x_->size(w), std::make_pair(width, height));
     EXPECT_TRUE(x_->cursorHiddenWithin(false, 30));
     ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
-    EXPECT_EQ(litBox(x_->x(), w, {0, 0, width, height}), (LitBox{0, 0, width, height}));
+    EXPECT_EQ(x_->litBox(w, {0, 0, width, height}), (LitBox{0, 0, width, height}));
   }
-  std::string output() const { return x_ ? x_->output() : "no X server"; }
-
-  std::unique_ptr<XScreen> x_;
 };
 
 // The tallest 4:3 picture a 1920x1080 screen holds is 1440x1080; F1 goes to a window of that
@@ -61,7 +39,7 @@ class ScreenSizedShow : public testing::Test {
 TEST_F(ScreenSizedShow, OverTheDesktopThePictureIsAsTallAsTheScreenBetweenBlackBars) {
   const Window desktop = start({"--desktop"});
   ASSERT_NE(desktop, 0u) << output();
-  expectOverTheDesktop(desktop, {240, 0, 1440, 1080});
+  x_->expectOverTheDesktop(desktop, {240, 0, 1440, 1080});
   EXPECT_EQ(x_->waitForWindow("Tuli GL", 0), 0u) << "asked about the display mode";
 
   const Window window = toggle(desktop);
@@ -70,9 +48,8 @@ TEST_F(ScreenSizedShow, OverTheDesktopThePictureIsAsTallAsTheScreenBetweenBlackB
 
   const Window again = toggle(window);
   ASSERT_NE(again, 0u) << output();
-  expectOverTheDesktop(again, {240, 0, 1440, 1080});
-  x_->press(again, "Escape");
-  EXPECT_EQ(x_->ended(30), 0) << output();
+  x_->expectOverTheDesktop(again, {240, 0, 1440, 1080});
+  x_->expectEndsOn(again, "Escape");
 }
 
 // A window of the height asked for, the picture filling it; over the desktop the picture keeps
@@ -84,11 +61,10 @@ TEST_F(ScreenSizedShow, ASizedWindowKeepsItsPictureSizeOverTheDesktop) {
 
   const Window desktop = toggle(window);
   ASSERT_NE(desktop, 0u) << output();
-  expectOverTheDesktop(desktop, {480, 180, 960, 720});
+  x_->expectOverTheDesktop(desktop, {480, 180, 960, 720});
   const Window back = toggle(desktop);
   ASSERT_NE(back, 0u) << output();
-  x_->requestClose(back);
-  EXPECT_EQ(x_->ended(30), 0) << output();
+  x_->expectEndsOn(back);
 }
 
 }  // namespace

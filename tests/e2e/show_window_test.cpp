@@ -6,36 +6,17 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "tests/support/build_paths.h"
-#include "tests/support/x_screen.h"
+#include "tests/support/show_test.h"
 
 namespace {
 
-class ShowWindowTest : public ::testing::Test {
+class ShowWindowTest : public ShowTest<XScreen> {
  protected:
-  // A display with one screen mode and the show on it, playing silent; its window named `title`.
-  Window start(const char* screen, const char* title, const char* audio = "dummy") {
-    x_.reset();  // its server first: each server restores the DISPLAY it found
-    x_ = std::make_unique<XScreen>(screen);
-    return x_->ok() ? launch(title, audio) : 0;
-  }
-  // The show (again) on the display already running; its window named `title`, or 0.
-  Window launch(const char* title, const char* audio = "dummy") {
-    x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", audio}});
-    return x_->waitForWindow(title, 30);
-  }
-  // Where the display has the mode: fullscreen, "Kaikuranta", drawing.
-  Window startFullscreen(const char* audio = "dummy") {
-    const Window w = start("640x480x24", "Kaikuranta", audio);
-    return w && x_->fullscreenAndDrawing(w) ? w : 0;
-  }
-
   // The show's window that has the keyboard focus, or 0.
   Window focusedShowWindow() {
     Window w = 0;
@@ -55,12 +36,6 @@ class ShowWindowTest : public ::testing::Test {
     const std::string command = "xdotool key --delay " + std::to_string(delayMs) + " " + keys;
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
-
-  std::string output() const { return x_ ? x_->output() : "no X server"; }
-  // The program's exit status once it has ended, or -1 while it still runs after `seconds`.
-  int ended(double seconds) { return x_->ended(seconds); }
-
-  std::unique_ptr<XScreen> x_;
 };
 
 // A server at its client limit refuses a connection until one of its clients goes, as happens
@@ -70,7 +45,7 @@ TEST_F(ShowWindowTest, AServerAtItsClientLimitIsAskedAgainOnceAClientGoes) {
   ASSERT_TRUE(x_->ok());
   std::vector<Display*> held;
   while (Display* d = XOpenDisplay(nullptr)) held.push_back(d);
-  x_->run({buildDirectory() + "/kaikuranta"}, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
+  x_->startShow();
   const bool refused = within(60, [&] { return output().find("Maximum number of clients") != std::string::npos; });
   // Room for the show's connections and its box's.
   for (int i = 0; i < 4 && !held.empty(); ++i, held.pop_back()) XCloseDisplay(held.back());
@@ -81,31 +56,8 @@ TEST_F(ShowWindowTest, AServerAtItsClientLimitIsAskedAgainOnceAClientGoes) {
 }
 
 // Without the 640x480 mode the show asks whether to play in a window instead: Yes (the
-// default) plays in one; No says the program will close, and closes it.
-TEST_F(ShowWindowTest, WithoutThe640x480ModeItAsksToPlayInAWindow) {
-  const struct { const char *answer, *next, *ending; bool plays; } cases[] = {
-      {"Return", "Kaikuranta", "Escape", true}, {"Escape", "ERROR", "Return", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.next);
-    const Window question = start("1024x768x24", "Tuli GL");
-    ASSERT_NE(question, 0u) << output();
-    x_->press(question, c.answer);
-    const Window w = x_->waitForWindow(c.next, 15);
-    ASSERT_NE(w, 0u) << output();
-    EXPECT_EQ(x_->waitForWindow("Kaikuranta", 0), c.plays ? w : 0u) << "no show beside the box";
-    if (c.plays) {
-      EXPECT_EQ(x_->size(w), std::make_pair(640, 480));
-      ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
-      // Playing (frames drawn since it came up), with the pointer over it: a window keeps the
-      // desktop's cursor.
-      ASSERT_GE(x_->framesUntil(w, [](int frames) { return frames >= 3; }, 30), 3) << output();
-      EXPECT_FALSE(x_->cursorHidden());
-    }
-    x_->press(w, c.ending);
-    EXPECT_LE(x_->framesBeforeGone(w), 2) << "played on after " << c.ending;
-    EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
-  }
-}
+// default) plays in one; No (Escape) says the program will close, and closes it.
+TEST_F(ShowWindowTest, WithoutThe640x480ModeItAsksToPlayInAWindow) { expectTheModeQuestion("Escape", false); }
 
 // A tap comes and goes between two passes of the loop, or while the show is still starting (the
 // window is up, the pictures and the music are still loading): it counts all the same.
@@ -115,7 +67,7 @@ TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
     // Shown is not yet focused: a key in between goes nowhere, as on any desktop.
     ASSERT_TRUE(within(5, [&] { return focusedShowWindow() != 0; })) << output();
     tap("Escape");
-    EXPECT_EQ(ended(30), 0) << "attempt " << attempt << ": " << output();
+    EXPECT_EQ(x_->ended(30), 0) << "attempt " << attempt << ": " << output();
   }
 }
 
@@ -130,12 +82,11 @@ TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
   Window current = 0;
   ASSERT_TRUE(within(5, [&] { return (current = focusedShowWindow()) != 0; })) << output();
   int toggles = 0;
-  // Frames drawn in the window after a tap show that the show has handled the whole tap: a
-  // second toggle would have come by then.
-  const auto drawsOn = [&] { return x_->framesUntil(current, [](int frames) { return frames >= 3; }, 30) >= 3; };
   for (int i = 0; i <= 10; ++i) {
     usleep(300000);
-    ASSERT_TRUE(drawsOn()) << output();
+    // Frames drawn in the window after a tap show that the show has handled the whole tap: a
+    // second toggle would have come by then.
+    ASSERT_TRUE(x_->playing(current, 30)) << output();
     ASSERT_EQ(focusedShowWindow(), current) << "a toggle nobody asked for";
     EXPECT_EQ(x_->name(current), i == 0 ? "Kaikuranta" : "Rovora") << i;
     EXPECT_EQ(x_->size(current), std::make_pair(640, 480)) << i;
@@ -149,38 +100,32 @@ TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
     ++toggles;
   }
   ASSERT_EQ(toggles, 10) << output();
-  x_->requestClose(current);
-  EXPECT_LE(x_->framesBeforeGone(current), 2) << "played on after the close request";
-  EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
+  x_->expectEndsOn(current);
 }
 
 // Hangup, interrupt, quit and terminate end the show through its own teardown, whether it is
-// still starting or playing: the program exits by itself with 128 + the signal's number.
+// still starting, playing or asking a question: the program exits by itself with 128 + the
+// signal's number.
 TEST_F(ShowWindowTest, EndSignalsEndTheShowWithTheirStatus) {
-  const struct { int sig; bool whilePlaying; } cases[] = {
-      {SIGHUP, false}, {SIGINT, true}, {SIGQUIT, false}, {SIGTERM, true}};
+  const struct { int sig; bool whilePlaying; const char* window = "Kaikuranta"; } cases[] = {
+      {SIGHUP, false}, {SIGINT, true}, {SIGQUIT, false}, {SIGTERM, true},
+      // A message box waits on the viewer; a signal does not wait with it: the program and its
+      // box go.
+      {SIGTERM, false, "Tuli GL"}};
   for (const auto& c : cases) {
-    const Window w = x_ ? launch("Kaikuranta") : start("640x480x24", "Kaikuranta");
+    SCOPED_TRACE(c.window);
+    const bool box = std::string(c.window) == "Tuli GL";
+    const Window w = box ? start("1024x768x24", c.window) : x_ ? launch(c.window) : start("640x480x24", c.window);
     ASSERT_NE(w, 0u) << output();
     if (c.whilePlaying) {
       ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
     }
     x_->program()->signal(c.sig);
-    EXPECT_EQ(ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
+    EXPECT_EQ(x_->ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
     EXPECT_FALSE(x_->program()->killedBySignal()) << strsignal(c.sig);
     EXPECT_EQ(output().find("Sanitizer"), std::string::npos) << output();
+    EXPECT_TRUE(within(5, [&] { return x_->waitForWindow(c.window, 0) == 0; })) << "its window outlived the program";
   }
-}
-
-// A message box waits on the viewer; a signal does not wait with it: the program and its box go.
-TEST_F(ShowWindowTest, ASignalUnderAMessageBoxEndsProgramAndBox) {
-  const Window question = start("1024x768x24", "Tuli GL");
-  ASSERT_NE(question, 0u) << output();
-  x_->program()->signal(SIGTERM);
-  EXPECT_EQ(ended(5), 128 + SIGTERM) << output();
-  EXPECT_FALSE(x_->program()->killedBySignal());
-  EXPECT_TRUE(within(5, [&] { return x_->waitForWindow("Tuli GL", 0) == 0; }))
-      << "the box outlived the program";
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // show's one line names what is missing and where it looked. And what they say without
 // playing: --version and --help.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -18,25 +17,12 @@ namespace fs = std::filesystem;
 
 std::string build() { return fs::canonical(buildDirectory()).string(); }
 
-// Runs a program to its end: its status, and what it said in `output`.
-int run(const std::vector<std::string>& argv, const std::string& dir, std::string* output,
-        const std::map<std::string, std::string>& env = {}) {
-  ChildProcess program(argv, dir, env);
-  int status = -1;
-  EXPECT_TRUE(program.wait(120, &status)) << argv[0];
-  *output = program.output();
-  return status;
-}
-
-// A folder of the temporary folder (named as the system names it), with the program in bin/.
+// A folder of the temporary folder, with the program in bin/.
 class ShowWindowFromAnywhere : public testing::Test {
  protected:
-  ShowWindowFromAnywhere() {
-    fs::create_directories(fs::temp_directory_path() / ("kk-anywhere-" + std::to_string(getpid())) / "bin");
-    dir_ = fs::canonical(fs::temp_directory_path() / ("kk-anywhere-" + std::to_string(getpid())));
-  }
-  ~ShowWindowFromAnywhere() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  ShowWindowFromAnywhere() { fs::create_directory(dir_ / "bin"); }
+  TempDir scratch_{"kk-anywhere"};
+  const fs::path dir_ = scratch_.path;
 };
 
 // Beside it in the build tree, and installed: the program in bin/, its data in share/kaikuranta/.
@@ -47,10 +33,9 @@ TEST_F(ShowWindowFromAnywhere, TheRendererStartedFromTheRootFindsItsDataBesideIt
   for (const fs::path& renderer : {fs::path(build()) / "tools/render/kaikuranta-render", dir_ / "bin/kaikuranta-render"}) {
     const fs::path frames = dir_ / ("frames-" + renderer.parent_path().filename().string());
     std::string said;
-    EXPECT_EQ(run({renderer.string(), "--at", "29", "--out", frames.string()}, "/", &said,
-                  {{"SDL_VIDEODRIVER", "offscreen"}}),
-              0)
-        << said;
+    const int status = runToEnd({renderer.string(), "--at", "29", "--out", frames.string()}, "/", &said,
+                                {{"SDL_VIDEODRIVER", "offscreen"}});
+    EXPECT_EQ(status, 0) << said;
     EXPECT_TRUE(fs::is_regular_file(frames / "001740.png")) << said;
   }
 }
@@ -64,20 +49,20 @@ TEST_F(ShowWindowFromAnywhere, WithoutItsPicturesTheShowNamesTheFirstMissingAndT
   fs::remove(dir_ / DATA_BUBBLE);
   const std::string dir = dir_.string();
   std::string said;
-  EXPECT_EQ(run({dir + "/bin/kaikuranta"}, dir, &said), 1) << said;
+  EXPECT_EQ(runToEnd({dir + "/bin/kaikuranta"}, dir, &said), 1) << said;
   EXPECT_EQ(said, "kaikuranta: cannot find the show's data: kasvot.jpg is missing from " + dir + "/data (searched " +
                       dir + "/data, " + dir + "/bin/data, " + dir + "/share/kaikuranta/data)\n");
 }
 
 TEST(ShowCommandLine, VersionHelpAndAnUnexpectedArgument) {
   std::string said;
-  EXPECT_EQ(run({build() + "/kaikuranta", "--version"}, "/", &said), 0);
-  EXPECT_EQ(said, "kaikuranta " KK_PROJECT_VERSION "\n");
-  EXPECT_EQ(run({build() + "/tools/render/kaikuranta-render", "--version"}, "/", &said), 0);
-  EXPECT_EQ(said, "kaikuranta-render " KK_PROJECT_VERSION "\n");
+  for (const fs::path program : {"kaikuranta", "tools/render/kaikuranta-render"}) {
+    EXPECT_EQ(runToEnd({build() + "/" + program.string(), "--version"}, "/", &said), 0);
+    EXPECT_EQ(said, program.filename().string() + " " KK_PROJECT_VERSION "\n");
+  }
 
   // The keys, and the folders searched from here, in order.
-  EXPECT_EQ(run({build() + "/kaikuranta", "--help"}, "/", &said), 0);
+  EXPECT_EQ(runToEnd({build() + "/kaikuranta", "--help"}, "/", &said), 0);
   const std::string parent = fs::path(build()).parent_path().string();
   size_t at = 0;
   for (const std::string& part : {std::string("Escape"), std::string("F1"), std::string("\n  /data\n"),
@@ -86,14 +71,14 @@ TEST(ShowCommandLine, VersionHelpAndAnUnexpectedArgument) {
     EXPECT_NE(at = said.find(part, at), std::string::npos) << part << " in:\n" << said;
   }
 
-  EXPECT_EQ(run({build() + "/kaikuranta", "--frobnicate"}, "/", &said), 2);
+  EXPECT_EQ(runToEnd({build() + "/kaikuranta", "--frobnicate"}, "/", &said), 2);
   const std::string usage = " (usage: kaikuranta [--desktop | --window [HEIGHT] | --help | --version])\n";
   EXPECT_EQ(said, "kaikuranta: unexpected argument --frobnicate" + usage);
-  EXPECT_EQ(run({build() + "/kaikuranta", "--desktop", "720"}, "/", &said), 2);
+  EXPECT_EQ(runToEnd({build() + "/kaikuranta", "--desktop", "720"}, "/", &said), 2);
   EXPECT_EQ(said, "kaikuranta: unexpected argument 720" + usage);
   // Heights the frame cannot have, or that are not plain whole numbers.
   for (const char* height : {"479", "500", "4323", " 720", "0x2d0", "+720", ""}) {
-    EXPECT_EQ(run({build() + "/kaikuranta", "--window", height}, "/", &said), 2) << height;
+    EXPECT_EQ(runToEnd({build() + "/kaikuranta", "--window", height}, "/", &said), 2) << height;
     EXPECT_NE(said.find(std::string("multiple of 3, not ") + height + " (usage"), std::string::npos) << said;
   }
 }

@@ -11,34 +11,10 @@
 
 namespace {
 
-struct Pipe {
-  Pipe() {
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    reader = fds[0];
-    writer = fdopen(fds[1], "w");
-  }
-  ~Pipe() {
-    if (reader >= 0) close(reader);
-    if (writer) fclose(writer);
-  }
-  // Reads exactly n bytes (or what there is before the end).
-  std::string read(size_t n) {
-    std::string out;
-    char chunk[4096];
-    while (out.size() < n) {
-      const ssize_t got = ::read(reader, chunk, std::min(sizeof chunk, n - out.size()));
-      if (got <= 0) break;
-      out.append(chunk, size_t(got));
-    }
-    return out;
-  }
-  int reader = -1;
-  FILE* writer = nullptr;
-};
-
 TEST(FrameWriter, WritesFramesInOrderWhileTheReaderIsSlow) {
-  Pipe pipe;
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  FILE* out = fdopen(ends[1], "w");
   constexpr size_t FRAME = 300000;  // several times what a pipe holds
   constexpr int FRAMES = 12;
   std::string received;
@@ -46,9 +22,10 @@ TEST(FrameWriter, WritesFramesInOrderWhileTheReaderIsSlow) {
   std::thread reader([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     readerStarted = true;
-    received = pipe.read(FRAME * FRAMES);
+    char chunk[4096];
+    for (ssize_t got; (got = read(ends[0], chunk, sizeof chunk)) > 0;) received.append(chunk, size_t(got));
   });
-  FrameWriter writer(pipe.writer, 3);
+  FrameWriter writer(out, 3);
   bool tookBeforeReading = true;
   for (int i = 0; i < FRAMES; ++i) {
     std::vector<uint8_t>* frame = writer.take();
@@ -59,7 +36,9 @@ TEST(FrameWriter, WritesFramesInOrderWhileTheReaderIsSlow) {
     writer.submit(frame);
   }
   EXPECT_TRUE(writer.finish());
+  fclose(out);  // the reader's end of the stream
   reader.join();
+  close(ends[0]);
   EXPECT_FALSE(tookBeforeReading) << "a fourth buffer was handed out while three were in flight";
   ASSERT_EQ(received.size(), FRAME * FRAMES);
   for (int i = 0; i < FRAMES; ++i) {

@@ -2,14 +2,11 @@
 // do. (That seeking draws what drawing every pass draws, FrameIdentity shows: it seeks.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,16 +28,13 @@ OfflineRenderer& renderer() {
   return r;
 }
 
+const std::string RENDERER = buildDirectory() + "/tools/render/kaikuranta-render";
+
 // The renderer program's exit status and what it printed.
-int runRenderer(const std::vector<std::string>& args, std::string* output, const std::string& dir = buildDirectory(),
+int runRenderer(std::vector<std::string> args, std::string* output,
                 const std::map<std::string, std::string>& env = {}) {
-  std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  ChildProcess child(argv, dir, env);
-  int status = -1;
-  EXPECT_TRUE(child.wait(300, &status));
-  *output = child.output();
-  return status;
+  args.insert(args.begin(), RENDERER);
+  return runToEnd(args, buildDirectory(), output, env);
 }
 
 // The replayed show ends as the show does, on the pass the program's up-front check names.
@@ -55,14 +49,11 @@ TEST(RendererFrames, TheReplayedShowEndsByItselfAfter154AndAHalfSeconds) {
 }
 
 TEST(RendererProgram, ShowTimesAreDecimalDigitsWithAnOptionalFraction) {
-  const struct {
-    const char* text;
-    double seconds;
-  } accepted[] = {{"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}};
-  for (const auto& a : accepted) {
+  for (const auto& [text, expected] : std::map<std::string, double>{
+           {"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}}) {
     double seconds = -1;
-    EXPECT_TRUE(parseShowTime(a.text, &seconds)) << a.text;
-    EXPECT_EQ(seconds, a.seconds) << a.text;
+    EXPECT_TRUE(parseShowTime(text.c_str(), &seconds)) << text;
+    EXPECT_EQ(seconds, expected) << text;
   }
   for (const char* text : {"", "0x10", " 5", "5 ", "+5", "-0", "1e2", "inf", "nan", ".5", "5.",
                            "1,5", "5s", "1.2.3"}) {
@@ -101,40 +92,30 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
   };
   for (const auto& c : cases) {
     std::string out;
-    EXPECT_EQ(runRenderer(c.args, &out, buildDirectory(), c.env), c.args[0] == "--help" ? 0 : 2) << c.args[0];
+    EXPECT_EQ(runRenderer(c.args, &out, c.env), c.args[0] == "--help" ? 0 : 2) << c.args[0];
     EXPECT_NE(out.find(c.says), std::string::npos) << out;
   }
 }
 
 TEST(RendererProgram, AFrameThatCannotBeWrittenLeavesNoFileAndOneLine) {
-  char dir[] = "/tmp/kk-full-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
+  const TempDir dir("kk-full");
   // A real failed write: no file of the renderer's may grow past 50 KB, a third of a frame.
-  const std::string render = buildDirectory() + "/tools/render/kaikuranta-render";
-  ChildProcess child({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 100; exec " + render + " --at 1 --out " + dir},
-                     buildDirectory());
-  int status = -1;
-  ASSERT_TRUE(child.wait(300, &status));
-  const std::string out = child.output();
-  EXPECT_EQ(status, 1) << out;
-  EXPECT_EQ(out.rfind("kaikuranta-render: cannot write " + std::string(dir) + "/000060.png: ", 0), 0u) << out;
+  std::string out;
+  const std::string command = "trap '' XFSZ; ulimit -f 100; exec " + RENDERER + " --at 1 --out " + dir.path;
+  EXPECT_EQ(runToEnd({"/bin/sh", "-c", command}, buildDirectory(), &out), 1) << out;
+  EXPECT_EQ(out.rfind("kaikuranta-render: cannot write " + dir.path + "/000060.png: ", 0), 0u) << out;
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
-  EXPECT_EQ(rmdir(dir), 0) << "the folder is left empty";
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path)) << "a file is left behind";
 }
 
 TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {
   // Stands in for an ffmpeg that cannot write its file: it reads nothing and fails.
-  char dir[] = "/tmp/kk-encoder-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string encoder = std::string(dir) + "/ffmpeg";
-  std::ofstream(encoder) << "#!/bin/sh\nexit 1\n";
-  ASSERT_EQ(chmod(encoder.c_str(), 0755), 0);
+  const TempDir dir("kk-encoder");
+  std::ofstream(dir.path + "/ffmpeg") << "#!/bin/sh\nexit 1\n";
+  ASSERT_EQ(chmod((dir.path + "/ffmpeg").c_str(), 0755), 0);
   std::string out;
-  const int status = runRenderer({"--video", std::string(dir) + "/show.mp4"}, &out, buildDirectory(),
-                                 {{"PATH", std::string(dir) + ":/usr/bin:/bin"}});
-  EXPECT_EQ(status, 2) << out;
+  EXPECT_EQ(runRenderer({"--video", dir.path + "/show.mp4"}, &out, {{"PATH", dir.path + ":/usr/bin:/bin"}}), 2) << out;
   EXPECT_NE(out.find("ffmpeg stopped taking frames"), std::string::npos) << out;
-  EXPECT_EQ(std::system(("rm -rf " + std::string(dir)).c_str()), 0);
 }
 
 // Interrupt and terminate end the renderer before its next frame, with the status a shell
@@ -142,22 +123,16 @@ TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {
 TEST(RendererProgram, InterruptAndTerminateEndItBeforeTheNextFrame) {
   for (int sig : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(sig);
-    char dir[] = "/tmp/kk-signal-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--out", dir};
-    for (int second = 1; second <= 100; ++second) {
-      argv.push_back("--at");
-      argv.push_back(std::to_string(second));
-    }
+    const TempDir dir("kk-signal");
+    std::vector<std::string> argv = {RENDERER, "--out", dir.path};
+    for (int second = 1; second <= 100; ++second) argv.insert(argv.end(), {"--at", std::to_string(second)});
     ChildProcess child(argv, buildDirectory());
-    ASSERT_TRUE(within(300, [&] { return std::filesystem::exists(std::string(dir) + "/000060.png"); }));
+    ASSERT_TRUE(within(300, [&] { return std::filesystem::exists(dir.path + "/000060.png"); }));
     child.signal(sig);
     int status = -1;
     ASSERT_TRUE(child.wait(300, &status));
     EXPECT_EQ(status, 128 + sig) << child.output();
-    const auto written = std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
-    EXPECT_LT(written, 100);
-    std::filesystem::remove_all(dir);
+    EXPECT_LT(std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator()), 100);
   }
 }
 

@@ -5,12 +5,11 @@
 // its pixel quantities (a capture corner, a tap distance, the card's scroll) moves or resizes
 // what it draws and fails.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -47,10 +46,8 @@ std::vector<Picture> render(const std::string& size, const std::string& dir) {
   std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--size", size,
                                    "--out", dir};
   for (const Moment& m : MOMENTS) argv.insert(argv.end(), {"--at", std::to_string(m.seconds)});
-  ChildProcess child(argv, buildDirectory());
-  int status = -1;
-  EXPECT_TRUE(child.wait(600, &status)) << "the renderer did not finish";
-  EXPECT_EQ(status, 0) << child.output();
+  std::string output;
+  EXPECT_EQ(runToEnd(argv, buildDirectory(), &output), 0) << output;
   std::vector<Picture> pictures;
   for (const Moment& m : MOMENTS) {
     char name[32];
@@ -62,24 +59,15 @@ std::vector<Picture> render(const std::string& size, const std::string& dir) {
   return pictures;
 }
 
-// Each block of `factor` x `factor` pixels averaged into one.
-Picture reduce(const Picture& big, int factor) {
-  Picture small{big.w / factor, big.h / factor, {}};
-  small.rgb.resize(size_t(small.w) * size_t(small.h) * 3);
-  for (int y = 0; y < small.h; ++y) {
-    for (int x = 0; x < small.w; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        int sum = 0;
-        for (int dy = 0; dy < factor; ++dy) {
-          for (int dx = 0; dx < factor; ++dx)
-            sum += big.rgb[(size_t(y * factor + dy) * size_t(big.w) + size_t(x * factor + dx)) * 3 + size_t(c)];
-        }
-        small.rgb[(size_t(y) * size_t(small.w) + size_t(x)) * 3 + size_t(c)] =
-            uint8_t((sum + factor * factor / 2) / (factor * factor));
-      }
-    }
+// Channel `c` of the block of `factor` x `factor` pixels of `big` that holds pixel (x, y) of the
+// 640x480 frame, averaged.
+int reduced(const Picture& big, int factor, int x, int y, size_t c) {
+  int sum = 0;
+  for (int dy = 0; dy < factor; ++dy) {
+    for (int dx = 0; dx < factor; ++dx)
+      sum += big.rgb[(size_t(y * factor + dy) * size_t(big.w) + size_t(x * factor + dx)) * 3 + c];
   }
-  return small;
+  return (sum + factor * factor / 2) / (factor * factor);
 }
 
 // Blocks of 16 x 16 pixels of the 640x480 frame; the largest mean difference one may have. The
@@ -93,18 +81,16 @@ bool masked(Bubble bubble, int x, int y) {
 }
 
 TEST(ScaledFrames, LargerFramesReducedAreThe640x480Frames) {
-  char dir[] = "/tmp/kk-scaled-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string base = dir;
-  const std::vector<Picture> reference = render("640x480", base);
+  const TempDir dir("kk-scaled");
+  const std::vector<Picture> reference = render("640x480", dir.path);
   for (int factor : {2, 3}) {
-    const std::vector<Picture> large = render(std::to_string(640 * factor) + "x" + std::to_string(480 * factor), base);
+    const std::string size = std::to_string(640 * factor) + "x" + std::to_string(480 * factor);
+    const std::vector<Picture> large = render(size, dir.path);
     ASSERT_EQ(large.size(), reference.size());
     for (size_t i = 0; i < large.size(); ++i) {
       const Moment& m = MOMENTS[i];
       ASSERT_EQ(large[i].w, 640 * factor);
       ASSERT_EQ(large[i].h, 480 * factor);
-      const Picture small = reduce(large[i], factor);
       std::vector<int> differences;
       // A fault that moves or resizes something small (a line of text, a star) hardly moves the
       // frame's figures; in the block that holds it, it stands out.
@@ -114,15 +100,13 @@ TEST(ScaledFrames, LargerFramesReducedAreThe640x480Frames) {
           if (masked(m.text, x, y)) continue;
           for (size_t c = 0; c < 3; ++c) {
             const size_t at = (size_t(y) * 640 + size_t(x)) * 3 + c;
-            differences.push_back(std::abs(int(small.rgb[at]) - int(reference[i].rgb[at])));
+            differences.push_back(std::abs(reduced(large[i], factor, x, y, c) - int(reference[i].rgb[at])));
             blocks[size_t(y / BLOCK) * size_t(640 / BLOCK) + size_t(x / BLOCK)] += differences.back();
           }
         }
       }
       const double worstBlock = double(*std::max_element(blocks.begin(), blocks.end())) / (BLOCK * BLOCK * 3);
-      double sum = 0;
-      for (int d : differences) sum += d;
-      const double mean = sum / double(differences.size());
+      const double mean = std::accumulate(differences.begin(), differences.end(), 0.0) / double(differences.size());
       std::nth_element(differences.begin(), differences.begin() + long(differences.size() * 99 / 100), differences.end());
       const int p99 = differences[differences.size() * 99 / 100];
       std::printf("%dx%d at %.2f s: mean %.2f, 99th percentile %d, worst block %.1f\n", 640 * factor, 480 * factor,
@@ -132,7 +116,6 @@ TEST(ScaledFrames, LargerFramesReducedAreThe640x480Frames) {
       EXPECT_LE(p99, 24) << "at " << m.seconds << " s, " << factor << " times as large";
     }
   }
-  EXPECT_EQ(std::system(("rm -rf " + base).c_str()), 0);
 }
 
 }  // namespace

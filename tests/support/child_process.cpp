@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -75,4 +76,23 @@ ChildProcess::~ChildProcess() {
 std::string ChildProcess::output() const {
   std::ifstream in(outputPath_);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int runToEnd(const std::vector<std::string>& argv, const std::string& dir, std::string* output,
+             const std::map<std::string, std::string>& env, double seconds) {
+  ChildProcess child(argv, dir, env);
+  int status = -1;
+  child.wait(seconds, &status);
+  *output = child.output();
+  return status;
+}
+
+TempDir::TempDir(const std::string& prefix) {
+  std::string name = std::filesystem::canonical(std::filesystem::temp_directory_path()) / (prefix + "-XXXXXX");
+  if (!mkdtemp(name.data())) std::abort();  // no test can go on without its folder
+  path = name;
+}
+
+TempDir::~TempDir() {
+  if (!path.empty()) std::filesystem::remove_all(path);
 }

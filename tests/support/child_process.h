@@ -1,7 +1,7 @@
 #pragma once
 // Child processes for the tests, each in a session and process group of its own so that a
-// message box it leaves behind is killed with it; and waiting on a condition with a deadline.
-// Test thread only.
+// message box it leaves behind is killed with it; waiting on a condition with a deadline; and
+// scratch folders. Test thread only.
 #include <sys/types.h>
 
 #include <functional>
@@ -37,4 +37,17 @@ class ChildProcess {
   int status_ = -1;  // until it is reaped
   bool killed_ = false;
   std::string outputPath_;
+};
+
+// Runs `argv` in `dir` to its end: its exit status (-1 when it runs on past `seconds`), and what
+// it wrote in `output`.
+int runToEnd(const std::vector<std::string>& argv, const std::string& dir, std::string* output,
+             const std::map<std::string, std::string>& env = {}, double seconds = UNTIL_TIMEOUT);
+
+// A new folder in the temporary folder, named as the system names it (no symbolic link on the
+// way), removed with all it holds at the end of the scope.
+struct TempDir {
+  explicit TempDir(const std::string& prefix = "kk-test");
+  ~TempDir();
+  std::string path;
 };

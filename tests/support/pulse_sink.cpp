@@ -38,12 +38,6 @@ void PulseSink::record() {
       dir_, std::map<std::string, std::string>{{"PULSE_SERVER", address()}});
 }
 
-size_t PulseSink::recordedFrames() const {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(recording(), error);
-  return error ? 0 : size_t(bytes / 4);
-}
-
 std::vector<int16_t> PulseSink::stopRecording() {
   recorder_.reset();
   return recorded();

@@ -23,8 +23,7 @@ class PulseSink {
   // go on.
   void hold(bool on);
 
-  void record();                  // from now on, until stopRecording()
-  size_t recordedFrames() const;  // so far
+  void record();                          // from now on, until stopRecording()
   std::vector<int16_t> recorded() const;  // the frames recorded so far, interleaved
   std::vector<int16_t> stopRecording();   // and all of them
 

@@ -2,6 +2,8 @@
 
 #include "tests/support/x_screen.h"
 
+#include "tests/support/build_paths.h"
+
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -33,6 +35,12 @@ void XScreen::run(const std::vector<std::string>& argv, const std::string& dir,
                   const std::map<std::string, std::string>& env) {
   program_.reset();
   program_ = std::make_unique<ChildProcess>(argv, dir, env);
+}
+
+void XScreen::startShow(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {buildDirectory() + "/kaikuranta"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  run(argv, buildDirectory(), {{"SDL_AUDIODRIVER", "dummy"}});
 }
 
 int XScreen::ended(double seconds) {
@@ -83,10 +91,15 @@ std::vector<Window> XScreen::windowsNamed(const std::string& title) {
   return found;
 }
 
-Window XScreen::waitForWindow(const std::string& title, double seconds) {
-  std::vector<Window> found;
-  within(seconds, [&] { return !(found = windowsNamed(title)).empty(); });
-  return found.empty() ? 0 : found[0];
+Window XScreen::waitForWindow(const std::string& title, double seconds, Window besides) {
+  Window found = 0;
+  within(seconds, [&] {
+    for (Window w : windowsNamed(title)) {
+      if (!found && w != besides) found = w;
+    }
+    return found != 0;
+  });
+  return found;
 }
 
 XImage* XScreen::image(Window w) {
@@ -111,6 +124,37 @@ bool XScreen::drawsWithin(Window w, double seconds) {
     if (picture) XDestroyImage(picture);
     return lit > 20;
   });
+}
+
+LitBox XScreen::litBox(Window w, const LitBox& expected) {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+  const auto box = [&] { return right < 0 ? LitBox{} : LitBox{left, top, right - left + 1, bottom - top + 1}; };
+  for (int i = 0; i < 40 && !(box() == expected); ++i) {
+    XImage* picture = image(w);
+    for (int y = 0; picture && y < picture->height; ++y) {
+      for (int x = 0; x < picture->width; ++x) {
+        if ((XGetPixel(picture, x, y) & 0xFFFFFF) == 0) continue;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    if (picture) XDestroyImage(picture);
+  }
+  return box();
+}
+
+void XScreen::expectOverTheDesktop(Window w, const LitBox& picture) {
+  const XWindowAttributes a = attributes(w);
+  EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
+  EXPECT_EQ(std::make_pair(a.x, a.y), std::make_pair(0, 0));
+  EXPECT_TRUE(cursorHiddenWithin(true, 30));
+  ASSERT_TRUE(drawsWithin(w, 60)) << output();
+  EXPECT_EQ(litBox(w, picture), picture);
+  Display* fresh = XOpenDisplay(nullptr);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(std::make_pair(DisplayWidth(fresh, 0), DisplayHeight(fresh, 0)),
+            std::make_pair(DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
+  XCloseDisplay(fresh);
 }
 
 int XScreen::framesUntil(Window w, const std::function<bool(int)>& done, double seconds) {
@@ -173,4 +217,10 @@ void XScreen::requestClose(Window w) {
   e.xclient.data.l[1] = CurrentTime;
   XSendEvent(x_, w, False, NoEventMask, &e);
   XFlush(x_);
+}
+
+void XScreen::expectEndsOn(Window w, const std::string& key) {
+  key.empty() ? requestClose(w) : press(w, key);
+  EXPECT_LE(framesBeforeGone(w), 2) << "played on after " << (key.empty() ? "the close request" : key);
+  EXPECT_EQ(ended(UNTIL_TIMEOUT), 0) << output();
 }

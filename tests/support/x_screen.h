@@ -8,12 +8,22 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/support/child_process.h"
 #include "tests/support/xvfb.h"
+
+// Where a window's picture sits on black, as a viewer sees it.
+struct LitBox {
+  int x = 0, y = 0, width = 0, height = 0;  // empty when nothing is lit
+  bool operator==(const LitBox& o) const { return x == o.x && y == o.y && width == o.width && height == o.height; }
+};
+inline std::ostream& operator<<(std::ostream& out, const LitBox& b) {
+  return out << b.width << "x" << b.height << "+" << b.x << "+" << b.y;
+}
 
 class XScreen {
  public:
@@ -26,13 +36,16 @@ class XScreen {
   // Runs `argv` in `dir` on this screen, in place of any program run before.
   void run(const std::vector<std::string>& argv, const std::string& dir,
            const std::map<std::string, std::string>& env = {});
+  // Starts the show on this screen with `args`, silent, in place of any program run before.
+  virtual void startShow(const std::vector<std::string>& args = {});
   ChildProcess* program() const { return program_.get(); }
   // The program's exit status once it has ended within `seconds`, or -1.
   int ended(double seconds);
   std::string output() const;  // what it wrote to standard output and error
 
-  // The first viewable window named `title`, or 0 when none appears within `seconds`.
-  Window waitForWindow(const std::string& title, double seconds);
+  // The first viewable window named `title` other than `besides`, or 0 when none appears within
+  // `seconds`.
+  Window waitForWindow(const std::string& title, double seconds, Window besides = 0);
   std::vector<Window> windowsNamed(const std::string& title);  // every viewable one, now
   std::string name(Window w);
   bool viewable(Window w) { return attributes(w).map_state == IsViewable; }
@@ -47,6 +60,18 @@ class XScreen {
   // The frames it still shows before it goes, waiting as long as the test may: an ended show
   // draws none after the pass that ended it.
   int framesBeforeGone(Window w) { return framesUntil(w, [&](int) { return !viewable(w); }, UNTIL_TIMEOUT); }
+  // Whether the window shows three new frames within `seconds`: the show plays there.
+  bool playing(Window w, double seconds = UNTIL_TIMEOUT) {
+    return framesUntil(w, [](int n) { return n >= 3; }, seconds) >= 3;
+  }
+  // The smallest box holding every pixel of `w` that is not black, over frames read until the
+  // box is `expected` or 40 frames have been read; a pixel lit outside `expected` in any of them
+  // widens the box for good. The show's picture reaches each edge of its frame in most frames,
+  // but not always with a lit pixel in every row and column.
+  LitBox litBox(Window w, const LitBox& expected);
+  // A window over the whole screen, the cursor hidden, `picture` lit in it; the screen itself as
+  // it was (a display-mode change would have resized it).
+  void expectOverTheDesktop(Window w, const LitBox& picture);
   // Whether the cursor over the screen's centre is invisible now, or turns invisible (or
   // visible) within `seconds`.
   bool cursorHidden();
@@ -57,6 +82,9 @@ class XScreen {
   void press(Window w, const std::string& key);
   // A close request, as a window manager sends it for the close button or Alt+F4.
   void requestClose(Window w);
+  // `key` pressed (a close request when empty): the window goes within two frames, and the
+  // program ends by itself with status 0.
+  void expectEndsOn(Window w, const std::string& key = "");
 
  protected:
   std::unique_ptr<ChildProcess> program_;

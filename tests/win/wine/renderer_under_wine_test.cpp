@@ -37,15 +37,14 @@ TEST(RendererUnderWine, DrawsTheLinuxFramesPixelForPixel) {
                                            "--at", "70.5", "--at", "20"};
     std::vector<std::string> linuxArgs = {buildDirectory() + "/tools/render/kaikuranta-render"};
     linuxArgs.insert(linuxArgs.end(), args.begin(), args.end());
-    ChildProcess linuxRenderer(linuxArgs, buildDirectory(), {{"SDL_VIDEODRIVER", "offscreen"}});
-    int status = -1;
-    ASSERT_TRUE(linuxRenderer.wait(UNTIL_TIMEOUT, &status));
-    ASSERT_EQ(status, 0) << linuxRenderer.output();
-    ASSERT_EQ(frames(linuxRenderer.output()).size(), 5u) << linuxRenderer.output();
+    std::string linuxFrames;
+    const int status = runToEnd(linuxArgs, buildDirectory(), &linuxFrames, {{"SDL_VIDEODRIVER", "offscreen"}});
+    ASSERT_EQ(status, 0) << linuxFrames;
+    ASSERT_EQ(frames(linuxFrames).size(), 5u) << linuxFrames;
 
     wine.start(windowsBuildDir() + "/tools/render/kaikuranta-render.exe", args, windowsBuildDir());
     ASSERT_EQ(wine.ended(UNTIL_TIMEOUT), 0) << wine.output();
-    EXPECT_EQ(frames(wine.output()), frames(linuxRenderer.output()));
+    EXPECT_EQ(frames(wine.output()), frames(linuxFrames));
   }
 }
 

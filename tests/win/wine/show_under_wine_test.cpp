@@ -1,7 +1,6 @@
 // kaikuranta.exe under Wine in a real X window on a private X server with no window manager,
 // driven by key presses and close requests as a viewer would; and the Windows test program.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "platform/show_files.h"
+#include "tests/support/show_test.h"
 #include "tests/win/wine/wine_session.h"
 
 namespace {
@@ -36,133 +36,67 @@ TEST(WindowsTestProgram, PassesUnderWine) {
   EXPECT_NE(wine.output().find("[  PASSED  ] 1 test"), std::string::npos) << wine.output();
 }
 
-class ShowUnderWine : public testing::Test {
- protected:
-  // A display with one screen mode and the show on it, playing silent; its window named `title`.
-  Window start(const char* screen, const char* title) {
-    wine_.reset();  // its server first: each server restores the DISPLAY it found
-    wine_ = std::make_unique<WineSession>(screen);
-    if (!wine_->ok()) return 0;
-    wine_->start(windowsBuildDir() + "/kaikuranta.exe", {}, windowsBuildDir());
-    return wine_->waitForWindow(title, UNTIL_TIMEOUT);
-  }
-
-  // Where the display has the mode: fullscreen, "Kaikuranta", drawing.
-  Window startFullscreen() {
-    const Window w = start("640x480x24", "Kaikuranta");
-    return w && wine_->fullscreenAndDrawing(w) ? w : 0;
-  }
-
-  std::string output() const { return wine_ ? wine_->output() : "no X server"; }
-  // Frames drawn in the window: the show is playing there.
-  bool playing(Window w) { return wine_->framesUntil(w, [](int frames) { return frames >= 3; }, UNTIL_TIMEOUT) >= 3; }
-
-  std::unique_ptr<WineSession> wine_;
-};
+using ShowUnderWine = ShowTest<WineSession>;
 
 TEST_F(ShowUnderWine, F1SwitchesToAWindowAndBackAndACloseRequestEndsIt) {
   const Window first = startFullscreen();
   ASSERT_NE(first, 0u) << output();
-  wine_->press(first, "F1");
-  const Window windowed = wine_->waitForWindow("Rovora", UNTIL_TIMEOUT);
+  x_->press(first, "F1");
+  const Window windowed = x_->waitForWindow("Rovora", UNTIL_TIMEOUT);
   ASSERT_NE(windowed, 0u) << output();
-  EXPECT_FALSE(wine_->viewable(first));
+  EXPECT_FALSE(x_->viewable(first));
   // A framed window placed at the screen's corner: its client area starts below and right of
   // the frame. (On this 640x480 screen the system keeps the framed window on the screen, so the
   // client area's own size is checked where it fits, on the larger screen below.)
-  EXPECT_GT(wine_->attributes(windowed).x, 0);
-  EXPECT_GT(wine_->attributes(windowed).y, 0);
-  ASSERT_TRUE(playing(windowed)) << output();
-  EXPECT_FALSE(wine_->cursorHidden());
+  EXPECT_GT(x_->attributes(windowed).x, 0);
+  EXPECT_GT(x_->attributes(windowed).y, 0);
+  ASSERT_TRUE(x_->playing(windowed)) << output();
+  EXPECT_FALSE(x_->cursorHidden());
 
-  wine_->press(windowed, "F1");
-  Window again = 0;
-  ASSERT_TRUE(within(UNTIL_TIMEOUT, [&] { return (again = wine_->waitForWindow("Rovora", 0)) != 0 && again != windowed; }));
-  ASSERT_TRUE(wine_->fullscreenAndDrawing(again)) << output();
-  ASSERT_EQ(wine_->ended(0), -1) << output();
-  wine_->requestClose(again);
-  EXPECT_LE(wine_->framesBeforeGone(again), 2) << "played on after the close request";
-  EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
+  x_->press(windowed, "F1");
+  const Window again = x_->waitForWindow("Rovora", UNTIL_TIMEOUT, windowed);
+  ASSERT_TRUE(x_->fullscreenAndDrawing(again)) << output();
+  ASSERT_EQ(x_->ended(0), -1) << output();
+  x_->expectEndsOn(again);
+  // With no sound server here, one line says it plays silent, and nothing else is written.
+  const std::string said = output();
+  EXPECT_EQ(said.rfind("kaikuranta: cannot open the audio device", 0), 0u) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+  x_->startShow({"--version"});
+  EXPECT_EQ(x_->ended(UNTIL_TIMEOUT), 0);
+  EXPECT_EQ(output(), "kaikuranta " KK_PROJECT_VERSION "\r\n");
 }
 
 // Without the 640x480 mode the show asks whether to play in a window instead: Yes (the default
 // button) plays in a 640x480 one below its title bar; No (its key n) says the program will
 // close, and closes it.
-TEST_F(ShowUnderWine, WithoutThe640x480ModeItAsksToPlayInAWindow) {
-  const struct { const char *answer, *next, *ending; bool plays; } cases[] = {
-      {"Return", "Kaikuranta", "Escape", true}, {"n", "ERROR", "Return", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.next);
-    const Window question = start("1024x768x24", "Tuli GL");
-    ASSERT_NE(question, 0u) << output();
-    EXPECT_EQ(wine_->waitForWindow("Kaikuranta", 0), 0u) << "a show beside the question";
-    wine_->press(question, c.answer);
-    const Window w = wine_->waitForWindow(c.next, UNTIL_TIMEOUT);
-    ASSERT_NE(w, 0u) << output();
-    EXPECT_EQ(wine_->waitForWindow("Kaikuranta", 0), c.plays ? w : 0u) << "a show beside the box";
-    if (c.plays) {
-      EXPECT_EQ(wine_->size(w), std::make_pair(640, 480));
-      EXPECT_GT(wine_->attributes(w).y, 0);  // below its title bar
-      ASSERT_TRUE(playing(w)) << output();
-      EXPECT_FALSE(wine_->cursorHidden());
-    }
-    wine_->press(w, c.ending);
-    EXPECT_LE(wine_->framesBeforeGone(w), 2) << "played on after " << c.ending;
-    EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
-  }
-}
-
-// From another working folder: --version answers, and the show plays with the data beside it,
-// fullscreen; with no sound server here, one line says it plays silent, and nothing else is
-// written. Escape ends it.
-TEST_F(ShowUnderWine, FromAnotherFolderItSaysItsVersionAndPlays) {
-  wine_ = std::make_unique<WineSession>("640x480x24");
-  ASSERT_TRUE(wine_->ok());
-  wine_->start(windowsBuildDir() + "/kaikuranta.exe", {"--version"}, "/");
-  EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0);
-  EXPECT_EQ(output(), "kaikuranta " KK_PROJECT_VERSION "\r\n");
-  wine_->start(windowsBuildDir() + "/kaikuranta.exe", {}, "/");
-  const Window w = wine_->waitForWindow("Kaikuranta", UNTIL_TIMEOUT);
-  ASSERT_NE(w, 0u) << output();
-  ASSERT_TRUE(wine_->fullscreenAndDrawing(w)) << output();
-  wine_->press(w, "Escape");
-  EXPECT_LE(wine_->framesBeforeGone(w), 2) << "played on after Escape";
-  EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
-  const std::string said = output();
-  EXPECT_EQ(said.rfind("kaikuranta: cannot open the audio device", 0), 0u) << said;
-  EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
-}
+TEST_F(ShowUnderWine, WithoutThe640x480ModeItAsksToPlayInAWindow) { expectTheModeQuestion("n", true); }
 
 // The message that ends the show, in a box on the desktop: the one window named "Kaikuranta" on
 // the screen, no 640x480 show window beside it. The show waits for its answer, then ends with 1.
 class FatalBoxUnderWine : public ShowUnderWine {
  protected:
-  FatalBoxUnderWine() : folder_(std::filesystem::temp_directory_path() / ("kk-wine-" + std::to_string(getpid()))) {
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-  }
-  ~FatalBoxUnderWine() override { std::filesystem::remove_all(folder_); }
-
   // What the show wrote, without the line that it plays silent and without carriage returns.
   std::string endsWithABox(const std::string& program) {
-    wine_ = std::make_unique<WineSession>("640x480x24");
-    wine_->start(program, {}, folder_.string());
+    x_ = std::make_unique<WineSession>("640x480x24");
+    x_->start(program, {}, folder_.string());
     std::vector<Window> found;
     within(UNTIL_TIMEOUT, [&] {
-      found = wine_->windowsNamed("Kaikuranta");
-      return (found.size() == 1 && wine_->size(found[0]) != std::make_pair(640, 480)) || wine_->ended(0) >= 0;
+      found = x_->windowsNamed("Kaikuranta");
+      return (found.size() == 1 && x_->size(found[0]) != std::make_pair(640, 480)) || x_->ended(0) >= 0;
     });
     if (found.size() != 1) return output();
-    EXPECT_EQ(wine_->ended(0), -1) << "ended before the box was answered: " << output();
-    wine_->press(found[0], "Return");
-    EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 1) << output();
+    EXPECT_EQ(x_->ended(0), -1) << "ended before the box was answered: " << output();
+    x_->press(found[0], "Return");
+    EXPECT_EQ(x_->ended(UNTIL_TIMEOUT), 1) << output();
     std::string said = output();
     said.erase(std::remove(said.begin(), said.end(), '\r'), said.end());
     if (said.rfind("kaikuranta: cannot open the audio device", 0) == 0) said.erase(0, said.find('\n') + 1);
     return said;
   }
 
-  std::filesystem::path folder_;
+  const TempDir scratch_{"kk-wine"};
+  const std::filesystem::path folder_ = scratch_.path;
 };
 
 // Extracted alone from the zip, or copied to the desktop: no data anywhere.
@@ -187,10 +121,10 @@ TEST_F(ShowUnderWine, SlowPlaysTheWholeShowAndEndsByItself) {
   const Window w = startFullscreen();
   ASSERT_NE(w, 0u) << output();
   const double playing = nowSeconds();
-  within(UNTIL_TIMEOUT, [&] { return !wine_->viewable(w) || nowSeconds() - playing > 154.5; });
+  within(UNTIL_TIMEOUT, [&] { return !x_->viewable(w) || nowSeconds() - playing > 154.5; });
   EXPECT_GT(nowSeconds() - playing, 152.5) << "ended early";
-  EXPECT_LE(wine_->framesBeforeGone(w), 2) << "played on past its end";
-  EXPECT_EQ(wine_->ended(UNTIL_TIMEOUT), 0) << output();
+  EXPECT_LE(x_->framesBeforeGone(w), 2) << "played on past its end";
+  EXPECT_EQ(x_->ended(UNTIL_TIMEOUT), 0) << output();
 }
 
 }  // namespace

@@ -22,4 +22,8 @@ class WineSession : public XScreen {
   // in `env` there is no sound server to reach, so the program finds no audio device.
   void start(const std::string& program, const std::vector<std::string>& args, const std::string& dir,
              const std::map<std::string, std::string>& env = {});
+  // kaikuranta.exe, from the root folder: it finds its data beside it.
+  void startShow(const std::vector<std::string>& args = {}) override {
+    start(windowsBuildDir() + "/kaikuranta.exe", args, "/");
+  }
 };
