@@ -64,10 +64,10 @@ class XScreen {
   bool playing(Window w, double seconds = UNTIL_TIMEOUT) {
     return framesUntil(w, [](int n) { return n >= 3; }, seconds) >= 3;
   }
-  // The smallest box holding every pixel of `w` that is not black, over frames read until the
-  // box is `expected` or 40 frames have been read; a pixel lit outside `expected` in any of them
-  // widens the box for good. The show's picture reaches each edge of its frame in most frames,
-  // but not always with a lit pixel in every row and column.
+  // The smallest box holding every pixel of `w` that is not black, over the frames it shows until
+  // the box is `expected` or 900 frames (15 s of show) have gone by; a pixel lit outside
+  // `expected` in any of them widens the box for good. The show's picture reaches each edge of
+  // its frame once it has faded in, but not always with a lit pixel in every row and column.
   LitBox litBox(Window w, const LitBox& expected);
   // A window over the whole screen, the cursor hidden, `picture` lit in it; the screen itself as
   // it was (a display-mode change would have resized it).
