@@ -185,6 +185,14 @@ bool soundInit(int mixRate) {
   outputRate = mixRate;
   if (outputTried) return device != nullptr;
   outputTried = true;
+  // The music plays to the end of the process, but the device is given back before the process
+  // goes: a device still fed while the process ends can take the process down with it (Wine's
+  // PulseAudio driver crashed such an end about once in sixteen).
+  static bool closedAtExit = false;
+  if (!closedAtExit) {
+    std::atexit(soundShutdown);
+    closedAtExit = true;
+  }
   // A replayed clock has nothing to listen to: positions follow it instead of a device.
   if (simulatedClock()) return false;
   WAVEFORMATEX format{};
