@@ -12,7 +12,6 @@
 #include <new>
 #include <stdexcept>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "app/program.h"
@@ -52,12 +51,11 @@ TEST(WindowTest, EventsReachTheShowAsItsMessages) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, false));
     // Whatever SDL says while the window is created and placed ends nothing.
-    Msg m;
-    while (peekMessage(&m)) EXPECT_TRUE(m.message != WM_CLOSE && m.message != WM_SYSCOMMAND);
+    for (Msg m; peekMessage(&m);) EXPECT_TRUE(m.message != WM_CLOSE && m.message != WM_SYSCOMMAND);
     // Each event's type, key or window event, and window. A key pressed as its window closed is
     // still a press; the events of a window already gone are dropped.
     const Uint32 id = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-    const std::tuple<Uint32, int, Uint32> in[] = {
+    const struct { Uint32 type; int code; Uint32 window; } in[] = {
         {SDL_KEYDOWN, SDLK_ESCAPE, id}, {SDL_KEYUP, SDLK_F1, id}, {SDL_KEYDOWN, SDLK_q, id}, {SDL_KEYDOWN, SDLK_7, id},
         {SDL_KEYDOWN, SDLK_F12, id}, {SDL_KEYDOWN, SDLK_LEFT, id}, {SDL_KEYDOWN, SDLK_MENU, id},
         {SDL_KEYDOWN, SDLK_ESCAPE, id + 77}, {SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, id + 77},
@@ -82,7 +80,7 @@ TEST(WindowTest, EventsReachTheShowAsItsMessages) {
         {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYUP, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}, {WM_ACTIVATE, 0},
         {WM_SYSCOMMAND, 0},      {WM_SYSCOMMAND, 0}, {WM_CLOSE, 0},         {WM_CLOSE, 0}};
     std::vector<std::pair<uint32_t, uint32_t>> out;
-    while (peekMessage(&m)) out.emplace_back(m.message, m.wParam);
+    for (Msg m; peekMessage(&m);) out.emplace_back(m.message, m.wParam);
     EXPECT_EQ(out, expected);
     closeWindow();
   });
@@ -92,9 +90,8 @@ TEST(WindowTest, EventsReachTheShowAsItsMessages) {
 // other work: what a busy machine takes from the loop's pace.
 double secondsKeptWaiting() {
   const auto waited = [](const std::string& schedstat) {
-    std::ifstream stat(schedstat);
     double running = 0, waiting = 0;
-    return stat >> running >> waiting ? waiting / 1e9 : 0.0;
+    return std::ifstream(schedstat) >> running >> waiting ? waiting / 1e9 : 0.0;
   };
   double seconds = waited("/proc/thread-self/schedstat");
   std::ifstream children("/proc/self/task/" + std::to_string(getpid()) + "/children");
