@@ -46,48 +46,41 @@ TEST(WindowTest, DriversThatCannotShowTheShowAreReported) {
   }
 }
 
-SDL_Event event(Uint32 type, int code, Uint32 window) {
-  SDL_Event e{};
-  e.type = type;
-  if (type == SDL_WINDOWEVENT) {
-    e.window.event = Uint8(code);
-    e.window.windowID = window;
-  } else {
-    e.key.keysym.sym = code;
-    e.key.windowID = window;
-  }
-  return e;
-}
-
 TEST(WindowTest, EventsReachTheShowAsItsMessages) {
   expectInChild([] {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_TRUE(openWindow("Kaikuranta", 640, 480, 32, false));
     // Whatever SDL says while the window is created and placed ends nothing.
-    Msg m;
-    while (peekMessage(&m)) EXPECT_TRUE(m.message != WM_CLOSE && m.message != WM_SYSCOMMAND);
+    for (Msg m; peekMessage(&m);) EXPECT_TRUE(m.message != WM_CLOSE && m.message != WM_SYSCOMMAND);
+    // Each event's type, key or window event, and window. A key pressed as its window closed is
+    // still a press; the events of a window already gone are dropped.
     const Uint32 id = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-    std::vector<SDL_Event> in = {
-        event(SDL_KEYDOWN, SDLK_ESCAPE, id), event(SDL_KEYUP, SDLK_F1, id),
-        event(SDL_KEYDOWN, SDLK_q, id),      event(SDL_KEYDOWN, SDLK_7, id),
-        event(SDL_KEYDOWN, SDLK_F12, id),    event(SDL_KEYDOWN, SDLK_LEFT, id),
-        event(SDL_KEYDOWN, SDLK_MENU, id),
-        event(SDL_KEYDOWN, SDLK_ESCAPE, id + 77),  // pressed as its window closed: still a press
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, id + 77),  // a window already gone: dropped
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_SHOWN, id),
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, id),
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_EXPOSED, id),
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, id),
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MAXIMIZED, id),
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, id),
-        event(SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, id), event(SDL_QUIT, 0, 0)};
-    for (auto& e : in) SDL_PushEvent(&e);
+    const struct { Uint32 type; int code; Uint32 window; } in[] = {
+        {SDL_KEYDOWN, SDLK_ESCAPE, id}, {SDL_KEYUP, SDLK_F1, id}, {SDL_KEYDOWN, SDLK_q, id}, {SDL_KEYDOWN, SDLK_7, id},
+        {SDL_KEYDOWN, SDLK_F12, id}, {SDL_KEYDOWN, SDLK_LEFT, id}, {SDL_KEYDOWN, SDLK_MENU, id},
+        {SDL_KEYDOWN, SDLK_ESCAPE, id + 77}, {SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, id + 77},
+        {SDL_WINDOWEVENT, SDL_WINDOWEVENT_SHOWN, id}, {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MOVED, id},
+        {SDL_WINDOWEVENT, SDL_WINDOWEVENT_EXPOSED, id}, {SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST, id},
+        {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MAXIMIZED, id}, {SDL_WINDOWEVENT, SDL_WINDOWEVENT_MINIMIZED, id},
+        {SDL_WINDOWEVENT, SDL_WINDOWEVENT_CLOSE, id}, {SDL_QUIT, 0, 0}};
+    for (const auto& [type, code, window] : in) {
+      SDL_Event e{};
+      e.type = type;
+      if (type == SDL_WINDOWEVENT) {
+        e.window.event = Uint8(code);
+        e.window.windowID = window;
+      } else {
+        e.key.keysym.sym = code;
+        e.key.windowID = window;
+      }
+      SDL_PushEvent(&e);
+    }
     // Keys the show does not read are dropped.
     const std::vector<std::pair<uint32_t, uint32_t>> expected = {
         {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYUP, VK_F1}, {WM_KEYDOWN, VK_ESCAPE}, {WM_ACTIVATE, 0},
         {WM_SYSCOMMAND, 0},      {WM_SYSCOMMAND, 0}, {WM_CLOSE, 0},         {WM_CLOSE, 0}};
     std::vector<std::pair<uint32_t, uint32_t>> out;
-    while (peekMessage(&m)) out.emplace_back(m.message, m.wParam);
+    for (Msg m; peekMessage(&m);) out.emplace_back(m.message, m.wParam);
     EXPECT_EQ(out, expected);
     closeWindow();
   });
@@ -97,9 +90,8 @@ TEST(WindowTest, EventsReachTheShowAsItsMessages) {
 // other work: what a busy machine takes from the loop's pace.
 double secondsKeptWaiting() {
   const auto waited = [](const std::string& schedstat) {
-    std::ifstream stat(schedstat);
     double running = 0, waiting = 0;
-    return stat >> running >> waiting ? waiting / 1e9 : 0.0;
+    return std::ifstream(schedstat) >> running >> waiting ? waiting / 1e9 : 0.0;
   };
   double seconds = waited("/proc/thread-self/schedstat");
   std::ifstream children("/proc/self/task/" + std::to_string(getpid()) + "/children");
@@ -158,17 +150,14 @@ TEST(WindowTest, UnderXvfbTheShowTogglesAndKeepsTheDisplayRate) {
 // What escapes the program, on its thread or another, is one line and status 1; on the program's
 // thread the window is closed first.
 TEST(WindowTest, EscapedExceptionsEndWithOneLineAndStatus1) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        const int status = runGuarded([]() -> int {
-          setenv("SDL_VIDEODRIVER", "offscreen", 1);
-          if (!openWindow("Kaikuranta", 640, 480, 32, false)) return 9;
-          throw std::bad_alloc();
-        });
-        std::_Exit(hWnd ? 10 : status);
-      },
-      ::testing::ExitedWithCode(1), "^kaikuranta: out of memory\n$");
+  expectInChild([] {
+    EXPECT_EQ(runGuarded([]() -> int {
+      setenv("SDL_VIDEODRIVER", "offscreen", 1);
+      if (!openWindow("Kaikuranta", 640, 480, 32, false)) return 9;
+      throw std::bad_alloc();
+    }), 1);
+    EXPECT_EQ(hWnd, nullptr);
+  }, "^kaikuranta: out of memory\n$");
   EXPECT_EXIT(runGuarded([]() -> int {
     std::thread([] { throw std::runtime_error("the decoder gave up"); }).join();
     return 0;

@@ -5,6 +5,8 @@
 #include <windows.h>
 #else
 #include <SDL.h>
+
+#include "tests/support/xvfb.h"
 #endif
 #include "platform/gl.h"
 
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -23,9 +26,6 @@
 #include "platform/glyphs.h"
 #include "platform/show_files.h"
 #include "platform/sound.h"
-#ifndef _WIN32
-#include "tests/support/xvfb.h"
-#endif
 
 namespace {
 
@@ -67,18 +67,15 @@ void holdSoundDevice(bool held) {
 // 0.3 ms apart): a busy machine that takes the core away loses readings, never steps.
 // (The simulated clock is the shared code's, tested by tests/timing/demo_clock_test.cpp.)
 TEST(ContractClock, CountsMillisecondsInStepsOfAFewWithTheMicrosecondClock) {
+  const auto read = [] { return std::pair<uint32_t, uint64_t>{platform::milliseconds(), platform::monotonicMicros()}; };
   uint64_t runMicros = 0;
   int changes = 0, runs = 1;
-  uint64_t micros = platform::monotonicMicros();
-  for (uint32_t ms = platform::milliseconds(); runMicros < 300000;) {
-    const uint32_t nowMs = platform::milliseconds();
-    const uint64_t nowMicros = platform::monotonicMicros();
-    const bool running = nowMicros - micros < 300;
-    runMicros += running ? nowMicros - micros : 0;
-    changes += running && nowMs != ms;
+  for (auto last = read(), now = last; runMicros < 300000; last = now) {
+    now = read();
+    const bool running = now.second - last.second < 300;
+    runMicros += running ? now.second - last.second : 0;
+    changes += running && now.first != last.first;
     runs += !running;
-    ms = nowMs;
-    micros = nowMicros;
   }
   // A clock of 1 ms changes once a millisecond; Windows' default tick of 15.6 ms would not.
   EXPECT_GE(changes, int(runMicros / 4000)) << changes << " changes in " << runMicros << " us of running";
@@ -87,80 +84,68 @@ TEST(ContractClock, CountsMillisecondsInStepsOfAFewWithTheMicrosecondClock) {
 
 // ---- Message boxes
 
-// Both kinds of box with no display: whether each answered as Escape would.
-bool boxesAnswerAsEscape() {
-  hideDisplay();
-  using platform::MessageAnswer, platform::MessageButtons, platform::MessageIcon;
-  const bool no = platform::messageBox("Play?", "Asked", MessageButtons::YesNo, MessageIcon::Exclamation) == MessageAnswer::No;
-  const bool ok = platform::messageBox("Done.", "Told", MessageButtons::Ok, MessageIcon::Stop) == MessageAnswer::Ok;
-  std::fflush(stderr);
-  return no && ok;
-}
-
+// Both kinds of box with no display, each answered as Escape would.
 TEST(ContractMessageBox, WithNoDisplayTheTextGoesToStandardErrorAndEscapesAnswer) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(std::_Exit(boxesAnswerAsEscape() ? 0 : 1), ::testing::ExitedWithCode(0),
-              "kaikuranta: Asked: Play\\?\\s+kaikuranta: Told: Done\\.");
+  using platform::MessageAnswer, platform::MessageButtons, platform::MessageIcon, platform::messageBox;
+  EXPECT_EXIT({
+    hideDisplay();
+    const MessageAnswer no = messageBox("Play?", "Asked", MessageButtons::YesNo, MessageIcon::Exclamation);
+    const MessageAnswer ok = messageBox("Done.", "Told", MessageButtons::Ok, MessageIcon::Stop);
+    std::fflush(stderr);
+    std::_Exit(no == MessageAnswer::No && ok == MessageAnswer::Ok ? 0 : 1);
+  }, ::testing::ExitedWithCode(0), "kaikuranta: Asked: Play\\?\\s+kaikuranta: Told: Done\\.");
 }
 
 // ---- Windows and contexts
-
-// A window opened hidden; shown, it is activated (waiting up to a minute for a slow system).
-platform::Window* openAndShow(int width, int height) {
-  std::string why;
-  platform::Window* w = platform::windowCreate("Contract", width, height, false, &why);
-  EXPECT_NE(w, nullptr) << why;
-  platform::Event e;
-  while (platform::pollEvent(&e)) EXPECT_NE(e.kind, platform::EventKind::Activated) << "activated while hidden";
-  platform::windowShow(w);
-  for (const uint64_t shown = platform::monotonicMicros(); platform::monotonicMicros() - shown < 60000000;) {
-    if (platform::pollEvent(&e) && e.kind == platform::EventKind::Activated) break;
-    platform::sleepMs(1);
-  }
-  EXPECT_TRUE(e.kind == platform::EventKind::Activated && !e.minimised) << "not activated, or minimised";
-  while (platform::pollEvent(&e)) continue;
-  return w;
-}
 
 // Two windows in turn, as an F1 toggle has them: what the first one's context made, the second
 // one's draws; each window's class (where the system has one) is registered for it and given
 // back after it, and every release the system is asked for is granted.
 TEST(ContractWindow, OpensHiddenShowsActiveClosesAndItsObjectsOutliveIt) {
   ASSERT_TRUE(onADisplay());
-  std::vector<platform::GlyphBitmap> a;
-  ASSERT_TRUE(platform::rasteriseGlyphs("Arial Black", 700, 35, 'A', 1, &a, nullptr));
   const unsigned char texel[4] = {10, 200, 30, 255};
   GLuint texture = 0, list = 0;
   for (int pass = 0; pass < 2; ++pass) {
     std::string why;
     ASSERT_TRUE(platform::videoStart(&why)) << why;
-    platform::Window* w = openAndShow(128, 64);
+    // Opened hidden; shown, it is activated (waiting up to a minute for a slow system).
+    platform::Window* w = platform::windowCreate("Contract", 128, 64, false, &why);
+    ASSERT_NE(w, nullptr) << why;
+    platform::Event e;
+    while (platform::pollEvent(&e)) EXPECT_NE(e.kind, platform::EventKind::Activated) << "activated while hidden";
+    platform::windowShow(w);
+    for (const uint64_t shown = platform::monotonicMicros(); platform::monotonicMicros() - shown < 60000000;) {
+      if (platform::pollEvent(&e) && e.kind == platform::EventKind::Activated) break;
+      platform::sleepMs(1);
+    }
+    EXPECT_TRUE(e.kind == platform::EventKind::Activated && !e.minimised) << "not activated, or minimised";
+    while (platform::pollEvent(&e)) continue;
     int width = 0, height = 0;
     platform::windowClientSize(w, &width, &height);
     EXPECT_EQ(std::make_pair(width, height), std::make_pair(128, 64));
     bool unshared = true;
     platform::GlContext* context = platform::contextCreate(w, &why, &unshared);
-    ASSERT_NE(context, nullptr) << why;
-    EXPECT_FALSE(unshared);
+    ASSERT_TRUE(context != nullptr && !unshared) << why;
     ASSERT_TRUE(platform::contextMakeCurrent(w, context));
     if (pass == 0) {
       glGenTextures(1, &texture);
       glBindTexture(GL_TEXTURE_2D, texture);
       glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
       glNewList(list = glGenLists(1), GL_COMPILE);
-      glBitmap(a[0].width, a[0].height, a[0].originX, a[0].originY, a[0].advance, 0, a[0].rows.data());
+      glBitmap(1, 1, 0, 0, 7.5f, 0, texel);  // a one-pixel glyph that moves the pen on
       glEndList();
     } else {
       unsigned char back[4] = {};
       glBindTexture(GL_TEXTURE_2D, texture);
       glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
       EXPECT_TRUE(glIsTexture(texture) && std::equal(back, back + 4, texel));
-      // The list draws the glyph: from the centre (identity matrices), the pen moves on by its advance.
+      // The list runs: from the centre (identity matrices), the pen moves on by its advance.
       glRasterPos2i(0, 0);
       glCallList(list);
       GLfloat pen[4] = {};
       glGetFloatv(GL_CURRENT_RASTER_POSITION, pen);
-      EXPECT_FLOAT_EQ(pen[0], 64 + a[0].advance);
+      EXPECT_FLOAT_EQ(pen[0], 64 + 7.5f);
       EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
     platform::contextMakeCurrent(nullptr, nullptr);
@@ -168,7 +153,6 @@ TEST(ContractWindow, OpensHiddenShowsActiveClosesAndItsObjectsOutliveIt) {
     const platform::WindowRelease released = platform::windowDestroy(w);
     EXPECT_TRUE(released.drawableReleased && released.windowDestroyed);
     EXPECT_TRUE(platform::videoRelease());
-    platform::Event e;
     EXPECT_FALSE(platform::pollEvent(&e)) << "event " << int(e.kind) << " from a window already closed";
   }
   EXPECT_TRUE(platform::videoRelease()) << "nothing left to give back";
@@ -183,10 +167,9 @@ TEST(ContractGlyphs, TheShowsFontIsPackedBottomUpAtItsEmHeight) {
   ASSERT_TRUE(platform::rasteriseGlyphs("Arial Black", 700, 35, 32, 96, &glyphs, nullptr));
   auto glyph = [&](char c) -> const platform::GlyphBitmap& { return glyphs[size_t(c - 32)]; };
   auto ink = [&](char c, int row) {  // the set bits of one row
-    const size_t bytes = size_t(glyph(c).width + 7) / 8;
-    int bits = 0;
-    for (size_t i = size_t(row) * bytes; i < size_t(row + 1) * bytes; ++i) bits += int(std::bitset<8>(glyph(c).rows[i]).count());
-    return bits;
+    const int bytes = (glyph(c).width + 7) / 8;
+    const auto count = [](int bits, uint8_t byte) { return bits + int(std::bitset<8>(byte).count()); };
+    return std::accumulate(glyph(c).rows.begin() + row * bytes, glyph(c).rows.begin() + (row + 1) * bytes, 0, count);
   };
   for (char c = 32; c < 127; ++c) {
     EXPECT_GT(glyph(c).advance, 0) << c;
@@ -209,12 +192,11 @@ TEST(ContractGlyphs, TheShowsFontIsPackedBottomUpAtItsEmHeight) {
 
 double msSince(uint64_t micros) { return double(platform::monotonicMicros() - micros) / 1000.0; }
 
-// A position and when it was read (or, for a seek, set).
+// A position and when it was read (or, for a seek, set): Reading{ms} takes the time it is made.
 struct Reading {
   int ms;
-  uint64_t micros;
+  uint64_t micros = platform::monotonicMicros();
 };
-Reading readingOf(platform::SoundStream* s) { return {platform::soundStreamGetTime(s), platform::monotonicMicros()}; }
 
 // Reads the position every 2 ms for `ms` after `from`: it never goes back, never runs ahead of
 // the time since `from`, and moves between two readings by the time between them and at most
@@ -223,7 +205,7 @@ Reading watch(platform::SoundStream* s, double ms, Reading from) {
   Reading previous = from;
   while (msSince(from.micros) < ms) {
     platform::sleepMs(2);
-    const Reading now = readingOf(s);
+    const Reading now{platform::soundStreamGetTime(s)};
     EXPECT_GE(now.ms, previous.ms) << "went back";
     EXPECT_LE(now.ms - previous.ms, double(now.micros - previous.micros) / 1000 + 12) << "jumped";
     EXPECT_LE(now.ms - from.ms, msSince(from.micros) + 5) << "ahead of the sound";
@@ -262,13 +244,13 @@ TEST_F(ContractSound, ThePositionFollowsTheDeviceSmoothlyAndSeeks) {
   ::testing::internal::CaptureStderr();
   platform::SoundStream* s = platform::soundStreamOpen(DATA_MUSIC);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-  const Reading start = {0, platform::monotonicMicros()};
+  const Reading start{0};
   platform::soundStreamPlay(s);
   platform::soundStreamSetTime(s, 0);
   // Behind the sound by the output's latency, never in a device buffer's steps.
   EXPECT_GT(watch(s, 1500, start).ms, msSince(start.micros) / 2) << "does not follow the device";
   for (int to : {60000, 0, 3600000}) {  // forward, back, and far past the end of the music
-    const Reading seek = {to, platform::monotonicMicros()};
+    const Reading seek{to};
     platform::soundStreamSetTime(s, to);
     EXPECT_GE(platform::soundStreamGetTime(s), to);
     EXPECT_GT(watch(s, 600, seek).ms, to + msSince(seek.micros) / 2 - 100) << "after a seek to " << to;
@@ -294,7 +276,7 @@ TEST_F(ContractSound, AStalledDeviceHandsThePositionToTheClockUntilItTakesSample
   platform::soundStreamSetTime(s, 0);
   platform::sleepMs(300);
   for (int stall = 0; stall < 2; ++stall) {
-    const Reading from = readingOf(s);
+    const Reading from{platform::soundStreamGetTime(s)};
     ::testing::internal::CaptureStderr();
     holdSoundDevice(true);
     const uint64_t held = platform::monotonicMicros();
