@@ -13,10 +13,8 @@
 
 #include "tests/assets/test_pictures.h"
 
-namespace {
-
 // An RGB file's pixels as the library decodes it with its defaults, rows top first.
-std::vector<uint8_t> libraryPixels(const std::string& path) {
+static std::vector<uint8_t> libraryPixels(const std::string& path) {
   FILE* file = std::fopen(path.c_str(), "rb");
   jpeg_decompress_struct info;
   jpeg_error_mgr errors;
@@ -66,5 +64,3 @@ TEST(DecodeJpegFile, GivesPackedTopRowFirstRgbRowsReducedToAtMost2048OnASide) {
     EXPECT_LE(worstError(image->pixels, c.wantW, c.wantH, 3, c.components, c.truncated ? 16 : c.wantH), 8);
   }
 }
-
-}  // namespace

@@ -55,10 +55,7 @@ struct TempFile {
 
 // Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
 inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {
-  JpegSettings settings;
-  settings.width = w, settings.height = h, settings.components = components;
-  settings.quality = 95;
-  settings.progressive = progressive;
+  const JpegSettings settings{w, h, components, 95, true, progressive};  // quality 95, chroma subsampled
   ASSERT_TRUE(writeBytes(path, encodeJpeg(settings, [&](int y, uint8_t* row) {
     for (int i = 0; i < w * components; ++i) row[i] = uint8_t(shade(components, i % components, i / components / (w - 1.0), y / (h - 1.0)));
   }))) << path;
