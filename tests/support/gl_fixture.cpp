@@ -9,7 +9,8 @@ void GlTest::SetUpTestSuite() {
   ASSERT_TRUE(platform::openHeadlessGl(640, 480, &error)) << error;
 }
 
-// Every test starts from the same state, whatever the one before it left behind.
+// Every test starts from the same state, whatever the one before it left behind. (Nothing under
+// test touches the buffers read and drawn, the pack alignment or the clear depth.)
 void GlTest::SetUp() {
   glViewport(0, 0, 640, 480);
   glMatrixMode(GL_PROJECTION);
@@ -21,11 +22,7 @@ void GlTest::SetUp() {
   glColor4f(1, 1, 1, 1);
   glBindTexture(GL_TEXTURE_2D, 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glDrawBuffer(GL_BACK);
-  glReadBuffer(GL_BACK);
   glClearColor(0, 0, 0, 0.5f);
-  glClearDepth(1.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
