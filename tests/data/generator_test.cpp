@@ -55,12 +55,11 @@ TEST(Generator, TwoRunsWriteIdenticalFiles) {
   fs::remove_all(scratch);
 }
 
-static int littleEndian16(const std::string& bytes, size_t at) {
-  return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8;
-}
-
-static uint32_t littleEndian32(const std::string& bytes, size_t at) {
-  return uint32_t(littleEndian16(bytes, at)) | uint32_t(littleEndian16(bytes, at + 2)) << 16;
+// The little-endian number of `size` bytes at `at`.
+static uint32_t littleEndian(const std::string& bytes, size_t at, size_t size) {
+  uint32_t value = 0;
+  for (size_t i = size; i-- > 0;) value = value << 8 | uint8_t(bytes[at + i]);
+  return value;
 }
 
 TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
@@ -70,14 +69,14 @@ TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
 
   const std::string ico = bytesOf(scratch / "kaikuranta.ico");
   ASSERT_GE(ico.size(), 6u + 4 * 16);
-  EXPECT_EQ(littleEndian16(ico, 2), 1);  // an icon
-  ASSERT_EQ(littleEndian16(ico, 4), 4);
+  EXPECT_EQ(littleEndian(ico, 2, 2), 1u);  // an icon
+  ASSERT_EQ(littleEndian(ico, 4, 2), 4u);
   const int sizes[] = {16, 32, 48, 256};
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(sizes[i]);
     const size_t entry = 6 + size_t(i) * 16;
     EXPECT_EQ(ico.substr(entry, 2), std::string(2, char(sizes[i] % 256)));  // width and height; 0 stands for 256
-    const uint32_t length = littleEndian32(ico, entry + 8), offset = littleEndian32(ico, entry + 12);
+    const uint32_t length = littleEndian(ico, entry + 8, 4), offset = littleEndian(ico, entry + 12, 4);
     ASSERT_LE(size_t(offset) + length, ico.size());
     const std::string png = ico.substr(offset, length);
     EXPECT_TRUE(png == bytesOf(scratch / ("kaikuranta-" + std::to_string(sizes[i]) + ".png")));
