@@ -21,15 +21,13 @@ inline int shade(int components, int ch, double u, double v) {
   return ch == 0 ? int(255 * u) : ch == 1 ? int(255 * v) : 64;
 }
 
-// Largest difference between the first `rows` rows of a picture (top row first, rows packed,
-// `step` bytes a pixel, red first) and the w x h gradient it was made from.
-inline int worstError(const uint8_t* pixels, int w, int h, int step, int components, int rows) {
+// Largest difference between the first `rows` rows of a picture (packed RGB rows, top row first)
+// and the w x h gradient it was made from.
+inline int worstError(const uint8_t* pixels, int w, int h, int components, int rows) {
   int worst = 0;
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < w * 3; ++x) {
-      const int want = shade(components, x % 3, x / 3 / (w - 1.0), y / (h - 1.0));
-      worst = std::max(worst, std::abs(pixels[(size_t(y) * size_t(w) + size_t(x / 3)) * size_t(step) + size_t(x % 3)] - want));
-    }
+  for (int i = 0; i < rows * w * 3; ++i) {
+    const int x = i % (w * 3) / 3, y = i / (w * 3);
+    worst = std::max(worst, std::abs(pixels[i] - shade(components, i % 3, x / (w - 1.0), y / (h - 1.0))));
   }
   return worst;
 }
