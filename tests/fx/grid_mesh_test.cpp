@@ -12,10 +12,8 @@
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
 #endif
 
-namespace {
-
 template <typename T>
-std::vector<T> first(const T* p, int n) { return {p, p + n}; }
+static std::vector<T> first(const T* p, int n) { return {p, p + n}; }
 
 // The show's own sheet rewrites its positions every frame and shows in every frame; here, what a
 // mesh of any size is built and drawn as.
@@ -70,5 +68,3 @@ TEST_F(GridMeshDrawTest, DrawsStripsRowZeroAtTZeroUnlessModeTwo) {
                glIsEnabled(GL_TEXTURE_COORD_ARRAY));
   glDeleteTextures(1, &picture);
 }
-
-}  // namespace
