@@ -1,6 +1,7 @@
 #pragma once
-// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader. The pictures made are smooth gradients, so JPEG keeps every pixel
-// close and a misplaced row, column or channel stands out at once.
+// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader.
+// The pictures made are smooth gradients, so JPEG keeps every pixel close and a misplaced row,
+// column or channel stands out at once.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
