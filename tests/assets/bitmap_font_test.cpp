@@ -12,7 +12,11 @@
 #include "tests/assets/test_pictures.h"
 #include "tests/support/gl_fixture.h"
 
-namespace {
+static float get(GLenum name) {  // first value of a GL state (the raster position has four)
+  GLfloat values[4] = {};
+  glGetFloatv(name, values);
+  return values[0];
+}
 
 // What the frames FrameIdentity compares cannot show of the text: what the show's own messages
 // never ask of it (no format, a text longer than its buffer, codes without a glyph), and the
@@ -34,21 +38,14 @@ class BitmapFontTest : public GlTest {
   }
 
   static const platform::GlyphBitmap& glyph(char c) { return glyphs[size_t(c - 32)]; }
-  // The lowest and the highest row of the screen with a lit pixel; {-1, -1} when none is lit.
-  static std::pair<int, int> inkRows() {
+  // The rows of the screen from the lowest to the highest with a lit pixel; 0 when none is lit.
+  static int inkHeight() {
     const auto pixels = readPixels(0, 0, 640, 480);
-    int bottom = -1, top = -1;
+    std::vector<int> litRows;
     for (size_t i = 0; i < pixels.size(); i += 4) {
-      if (pixels[i] <= 127) continue;
-      top = int(i / 4 / 640);
-      bottom = bottom < 0 ? top : bottom;
+      if (pixels[i] > 127) litRows.push_back(int(i / 4 / 640));
     }
-    return {bottom, top};
-  }
-  static float get(GLenum name) {  // first value of a GL state (the raster position has four)
-    GLfloat values[4] = {};
-    glGetFloatv(name, values);
-    return values[0];
+    return litRows.empty() ? 0 : litRows.back() - litRows.front() + 1;
   }
   static constexpr int X = 100, Y = 200;
   static inline std::vector<platform::GlyphBitmap> glyphs;
@@ -58,7 +55,7 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
   glListBase(3);
   printText(nullptr);
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X);
-  EXPECT_EQ(inkRows().second, -1) << "nothing drawn";
+  EXPECT_EQ(inkHeight(), 0) << "nothing drawn";
   printText("%s", std::string(400, '.').c_str());
   EXPECT_FLOAT_EQ(get(GL_CURRENT_RASTER_POSITION), X + 255 * glyph('.').advance);
   // A list that code 0x80 would reach must not be called.
@@ -76,22 +73,20 @@ TEST_F(BitmapFontTest, NullFormatLongTextsAndCodesWithoutAGlyph) {
 // A larger frame's glyphs are rasterised at its size, not enlarged: the ink of a capital drawn
 // with the lists is the frame's scale times as high as at 640x480, to a pixel.
 TEST_F(BitmapFontTest, GlyphsGrowWithTheFrame) {
-  const auto inkHeight = [](int frameHeight) {
+  const auto heightAt = [](int frameHeight) {
     EXPECT_TRUE(setFrameHeight(frameHeight));
     buildFont();
     glClear(GL_COLOR_BUFFER_BIT);
     glRasterPos2i(X, 20);
     printText("H");
-    const auto [bottom, top] = inkRows();
-    return top < 0 ? 0 : top - bottom + 1;
+    return inkHeight();
   };
-  const int base = inkHeight(480);
+  const int base = heightAt(480);
   EXPECT_GE(base, 20);
   for (int frameHeight : {960, 1440, 1080}) {
-    EXPECT_NEAR(inkHeight(frameHeight), frameHeight / 480.0 * base, 1.0) << "a frame " << frameHeight << " pixels high";
+    EXPECT_NEAR(heightAt(frameHeight), frameHeight / 480.0 * base, 1.0) << "a frame " << frameHeight << " pixels high";
   }
-  setFrameHeight(480);
-  buildFont();
+  setFrameHeight(480);  // the next test's SetUp builds the font at it
 }
 
 #ifndef _WIN32  // fontconfig chooses the font on Linux only
@@ -102,17 +97,12 @@ TEST(BuildFontDeathTest, WithoutAnyFontOneLineNamesTheFamilyAndTheShowGoesOn) {
   EXPECT_EXIT(
       {
         setenv("FONTCONFIG_FILE", config.path.c_str(), 1);
-        std::string error;
-        if (!platform::openHeadlessGl(64, 64, &error)) std::exit(3);
+        if (!platform::openHeadlessGl(64, 64, nullptr)) std::exit(3);
         buildFont();
         glRasterPos2i(0, 0);
         printText("AB");  // draws nothing, moves nothing
-        GLfloat position[4] = {};
-        glGetFloatv(GL_CURRENT_RASTER_POSITION, position);
-        std::exit(position[0] == 32.0f && glGetError() == GL_NO_ERROR ? 0 : 4);
+        std::exit(get(GL_CURRENT_RASTER_POSITION) == 32.0f && glGetError() == GL_NO_ERROR ? 0 : 4);
       },
       testing::ExitedWithCode(0), "kaikuranta: no font found for \"Arial Black\"; the messages will not show\n");
 }
 #endif
-
-}  // namespace

@@ -14,14 +14,12 @@
 #include "tests/assets/test_pictures.h"
 #include "tools/media_files/crafted_jpeg.h"
 
-namespace {
-
-long openDescriptors() {
+static long openDescriptors() {
   return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 // A crafted square picture of `side` pixels, otherwise as `set` makes it.
-void writeCrafted(const TempFile& file, int side, const std::function<void(CraftedJpeg&)>& set) {
+static void writeCrafted(const TempFile& file, int side, const std::function<void(CraftedJpeg&)>& set) {
   CraftedJpeg picture;
   picture.width = picture.height = side;
   set(picture);
@@ -111,5 +109,3 @@ TEST(DecodeJpegFile, HugeDeclaredSizesThatTheFileCanHoldAreDecodedReduced) {
   }
   EXPECT_EQ(openDescriptors(), descriptors) << "every stream must be closed";
 }
-
-}  // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader. The pictures made are smooth gradients, so JPEG keeps every pixel
-// close and a misplaced row, column or channel stands out at once.
+// Test pictures made on the spot with libjpeg's compressor, and pictures decoded by the loader.
+// The pictures made are smooth gradients, so JPEG keeps every pixel close and a misplaced row,
+// column or channel stands out at once.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,15 +22,13 @@ inline int shade(int components, int ch, double u, double v) {
   return ch == 0 ? int(255 * u) : ch == 1 ? int(255 * v) : 64;
 }
 
-// Largest difference between the first `rows` rows of a picture (top row first, rows packed,
-// `step` bytes a pixel, red first) and the w x h gradient it was made from.
-inline int worstError(const uint8_t* pixels, int w, int h, int step, int components, int rows) {
+// Largest difference between the first `rows` rows of a picture (packed RGB rows, top row first)
+// and the w x h gradient it was made from.
+inline int worstError(const uint8_t* pixels, int w, int h, int components, int rows) {
   int worst = 0;
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < w * 3; ++x) {
-      const int want = shade(components, x % 3, x / 3 / (w - 1.0), y / (h - 1.0));
-      worst = std::max(worst, std::abs(pixels[(size_t(y) * size_t(w) + size_t(x / 3)) * size_t(step) + size_t(x % 3)] - want));
-    }
+  for (int i = 0; i < rows * w * 3; ++i) {
+    const int x = i % (w * 3) / 3, y = i / (w * 3);
+    worst = std::max(worst, std::abs(pixels[i] - shade(components, i % 3, x / (w - 1.0), y / (h - 1.0))));
   }
   return worst;
 }
@@ -55,10 +54,7 @@ struct TempFile {
 
 // Writes a w x h gradient with 1 (grey), 3 (RGB) or 4 (CMYK) components.
 inline void writeJpeg(const std::string& path, int w, int h, int components, bool progressive = false) {
-  JpegSettings settings;
-  settings.width = w, settings.height = h, settings.components = components;
-  settings.quality = 95;
-  settings.progressive = progressive;
+  const JpegSettings settings{w, h, components, 95, true, progressive};  // quality 95, chroma subsampled
   ASSERT_TRUE(writeBytes(path, encodeJpeg(settings, [&](int y, uint8_t* row) {
     for (int i = 0; i < w * components; ++i) row[i] = uint8_t(shade(components, i % components, i / components / (w - 1.0), y / (h - 1.0)));
   }))) << path;

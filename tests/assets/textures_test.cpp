@@ -12,10 +12,8 @@
 #include "tests/support/build_paths.h"
 #include "tests/support/gl_fixture.h"
 
-namespace {
-
 // A parameter of one level of `texture`, which it leaves bound.
-GLint query(GLuint texture, GLenum name, int level) {
+static GLint query(GLuint texture, GLenum name, int level) {
   GLint value = 0;
   glBindTexture(GL_TEXTURE_2D, texture);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
@@ -50,22 +48,18 @@ TEST_F(LoadTexturesTest, TheCardAloneKeepsAlphaAndTheCallersAlignmentSurvives) {
 // Frames twice the show's height and more read the pictures drawn at twice the size; smaller
 // frames, and a data folder made before the copies, the show's own.
 TEST_F(LoadTexturesTest, LargeFramesTakeTheSharperCopiesWhereTheFolderHasThem) {
-  ASSERT_EQ(chdir(buildDirectory().c_str()), 0);
   namespace fs = std::filesystem;
   const fs::path olderPath = fs::temp_directory_path() / ("kk_no_copies_" + std::to_string(getpid()));
   fs::remove_all(olderPath);
-  fs::create_directories(olderPath / "data");
-  for (const fs::directory_entry& entry : fs::directory_iterator("data")) {
-    if (entry.path().extension() == ".jpg") fs::copy_file(entry.path(), olderPath / "data" / entry.path().filename());
-  }
-  const std::string older = olderPath.string();
-  struct Case { int height; const char* folder; int figureWidth, starWidth; };
-  const Case cases[] = {{480, ".", 512, 256}, {957, ".", 512, 256}, {960, ".", 1024, 512},
-                        {1440, ".", 1024, 512}, {1440, older.c_str(), 512, 256}};
+  fs::create_directories(olderPath);
+  fs::copy(buildDirectory() + "/data", olderPath / "data");  // its files, not the copies' folder
+  const std::string build = buildDirectory(), older = olderPath.string();
+  struct Case { int height; std::string folder; int figureWidth, starWidth; };
+  const Case cases[] = {{480, build, 512, 256}, {957, build, 512, 256}, {960, build, 1024, 512},
+                        {1440, build, 1024, 512}, {1440, older, 512, 256}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.height) + " pixels high, in " + c.folder);
-    ASSERT_EQ(chdir(buildDirectory().c_str()), 0);
-    ASSERT_EQ(chdir(c.folder), 0);
+    ASSERT_EQ(chdir(c.folder.c_str()), 0);
     ASSERT_TRUE(setFrameHeight(c.height));
     loadTextures();
     EXPECT_EQ(query(textures[TEX_FIGURE], GL_TEXTURE_WIDTH, 0), c.figureWidth);
@@ -73,7 +67,7 @@ TEST_F(LoadTexturesTest, LargeFramesTakeTheSharperCopiesWhereTheFolderHasThem) {
     glDeleteTextures(TEX_SLOT_COUNT, textures);
   }
   setFrameHeight(480);
-  ASSERT_EQ(chdir(buildDirectory().c_str()), 0);
+  ASSERT_EQ(chdir(build.c_str()), 0);
   fs::remove_all(olderPath);
 }
 
@@ -88,25 +82,22 @@ TEST_F(LoadTexturesTest, EveryMipmapLevelHasTheUtilityLibrarysTexels) {
     writeJpeg(file.path, w, h, 3);
     GLuint table[2] = {0, 0};
     loadTexture(table, file.path.c_str(), 0);
-    RgbImage* image = decodeJpegFile(file.path.c_str());
-    ASSERT_NE(image, nullptr);
+    const Decoded decoded(file.path);
+    ASSERT_NE(decoded.image, nullptr);
     glGenTextures(1, &table[1]);
     glBindTexture(GL_TEXTURE_2D, table[1]);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, w, h, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    freeRgbImage(image);
-    int levels = 0;
-    for (int level = 0;; ++level) {
-      int ow = 0, oh = 0, rw = 0, rh = 0;
-      const auto ours = readTexture(table[0], level, &ow, &oh);
-      const auto library = readTexture(table[1], level, &rw, &rh);
-      ASSERT_EQ(std::make_pair(ow, oh), std::make_pair(rw, rh)) << "level " << level;
-      if (rw == 0) break;
-      ASSERT_TRUE(ours == library) << "level " << level << " (" << rw << "x" << rh << ")";
-      ++levels;
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, w, h, GL_RGB, GL_UNSIGNED_BYTE, decoded.image->pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // as loadTexture finds it for the next picture
+    int level = 0;
+    for (; query(table[1], GL_TEXTURE_WIDTH, level) > 0; ++level) {
+      for (GLenum side : {GL_TEXTURE_WIDTH, GL_TEXTURE_HEIGHT}) {
+        ASSERT_EQ(query(table[0], side, level), query(table[1], side, level)) << "level " << level;
+      }
+      ASSERT_TRUE(readTexture(table[0], level) == readTexture(table[1], level)) << "level " << level;
     }
-    EXPECT_GT(levels, 1);
+    EXPECT_EQ(query(table[0], GL_TEXTURE_WIDTH, level), 0) << "a level past the library's last";
+    EXPECT_GT(level, 1);
     glDeleteTextures(2, table);
   }
 }
@@ -119,5 +110,3 @@ TEST(LoadTextureDeathTest, AnUnusablePictureEndsTheProcessWithOneLineNamingIt) {
               "^kaikuranta: cannot open data/no-such-picture\\.jpg: No such file or directory\n$");
 }
 #endif
-
-}  // namespace

@@ -31,53 +31,52 @@ static fs::path generate(const char* option, std::initializer_list<const char*> 
   return pattern;
 }
 
+// Compares every file below `fresh` with the file of its name below each of `others`; returns how
+// many files there are.
+static int expectSameFiles(const fs::path& fresh, std::initializer_list<fs::path> others) {
+  int files = 0;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fresh)) {
+    if (entry.is_directory()) continue;
+    const fs::path name = entry.path().lexically_relative(fresh);
+    for (const fs::path& other : others) {
+      EXPECT_TRUE(bytesOf(entry.path()) == bytesOf(other / name)) << name << " differs in " << other;
+    }
+    ++files;
+  }
+  return files;
+}
+
 TEST(Generator, TwoRunsWriteIdenticalFiles) {
   const fs::path scratch = generate("", {"first", "second"});
   ASSERT_FALSE(::testing::Test::HasFailure());
   // Fourteen pictures, their copies at twice the size and the music, nothing left over from
-  // writing them.
-  int files = 0;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(scratch / "first")) {
-    if (entry.is_directory()) continue;
-    const fs::path name = entry.path().lexically_relative(scratch / "first");
-    SCOPED_TRACE(name.string());
-    const std::string first = bytesOf(entry.path());
-    EXPECT_TRUE(first == bytesOf(scratch / "second" / name)) << "two runs differ";
-    EXPECT_TRUE(first == bytesOf("data" / name)) << "the build's data/ differs from a fresh run";
-    ++files;
-  }
-  EXPECT_EQ(files, 29);
+  // writing them; the build's data/ is what a fresh run writes.
+  EXPECT_EQ(expectSameFiles(scratch / "first", {scratch / "second", "data"}), 29);
   fs::remove_all(scratch);
 }
 
-static int littleEndian16(const std::string& bytes, size_t at) {
-  return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8;
-}
-
-static uint32_t littleEndian32(const std::string& bytes, size_t at) {
-  return uint32_t(littleEndian16(bytes, at)) | uint32_t(littleEndian16(bytes, at + 2)) << 16;
+// The little-endian number of `size` bytes at `at`.
+static uint32_t littleEndian(const std::string& bytes, size_t at, size_t size) {
+  uint32_t value = 0;
+  for (size_t i = size; i-- > 0;) value = value << 8 | uint8_t(bytes[at + i]);
+  return value;
 }
 
 TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
   const fs::path scratch = generate("--icons", {"."});
   ASSERT_FALSE(::testing::Test::HasFailure());
-  EXPECT_EQ(std::distance(fs::directory_iterator(scratch), fs::directory_iterator()), 5);
-  for (const fs::directory_entry& entry : fs::directory_iterator(scratch)) {
-    EXPECT_TRUE(bytesOf(entry.path()) == bytesOf("icons" / entry.path().filename()))
-        << entry.path().filename() << ": the build's icons/ differs from a fresh run";
-  }
+  EXPECT_EQ(expectSameFiles(scratch, {"icons"}), 5) << "the build's icons/ is what a fresh run writes";
 
   const std::string ico = bytesOf(scratch / "kaikuranta.ico");
   ASSERT_GE(ico.size(), 6u + 4 * 16);
-  EXPECT_EQ(littleEndian16(ico, 2), 1);  // an icon
-  ASSERT_EQ(littleEndian16(ico, 4), 4);
+  EXPECT_EQ(littleEndian(ico, 2, 2), 1u);  // an icon
+  ASSERT_EQ(littleEndian(ico, 4, 2), 4u);
   const int sizes[] = {16, 32, 48, 256};
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(sizes[i]);
     const size_t entry = 6 + size_t(i) * 16;
-    EXPECT_EQ(uint8_t(ico[entry]), sizes[i] % 256);  // 0 stands for 256
-    EXPECT_EQ(uint8_t(ico[entry + 1]), sizes[i] % 256);
-    const uint32_t length = littleEndian32(ico, entry + 8), offset = littleEndian32(ico, entry + 12);
+    EXPECT_EQ(ico.substr(entry, 2), std::string(2, char(sizes[i] % 256)));  // width and height; 0 stands for 256
+    const uint32_t length = littleEndian(ico, entry + 8, 4), offset = littleEndian(ico, entry + 12, 4);
     ASSERT_LE(size_t(offset) + length, ico.size());
     const std::string png = ico.substr(offset, length);
     EXPECT_TRUE(png == bytesOf(scratch / ("kaikuranta-" + std::to_string(sizes[i]) + ".png")));
@@ -90,9 +89,8 @@ TEST(GeneratorIcons, TheIcoHoldsTheFourPngsWhichDecodeAtTheirSizes) {
     std::string pixels(PNG_IMAGE_SIZE(image), '\0');
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
     // A picture on a transparent square: clear corners, an opaque middle.
-    EXPECT_EQ(uint8_t(pixels[3]), 0);
     const size_t middle = (size_t(sizes[i] / 2) * size_t(sizes[i]) + size_t(sizes[i] / 2)) * 4;
-    EXPECT_EQ(uint8_t(pixels[middle + 3]), 255);
+    EXPECT_EQ(std::make_pair(uint8_t(pixels[3]), uint8_t(pixels[middle + 3])), (std::pair<uint8_t, uint8_t>(0, 255)));
   }
   fs::remove_all(scratch);
 }

@@ -5,19 +5,13 @@
 
 #include "tests/support/gl_fixture.h"
 
-namespace {
-
 using FeedbackBlurTest = GlTest;
 
 TEST_F(FeedbackBlurTest, LeavesBlendingOffAndTexturingOn) {
-  const GLuint source = makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 3, 200));
-  const GLuint target = makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 3, 99));
-  showProjection();
-  feedbackBlur(source, target, 2);
+  const GLuint pictures[] = {makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 3, 200)),
+                             makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 3, 99))};
+  feedbackBlur(pictures[0], pictures[1], 2);
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  glDeleteTextures(1, &source);
-  glDeleteTextures(1, &target);
+  glDeleteTextures(2, pictures);
 }
-
-}  // namespace

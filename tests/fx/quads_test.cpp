@@ -1,8 +1,8 @@
 #include "fx/quads.h"
 
-#include "tests/support/gl_fixture.h"
+#include <array>
 
-namespace {
+#include "tests/support/gl_fixture.h"
 
 using QuadsTest = GlTest;
 
@@ -17,26 +17,22 @@ TEST_F(QuadsTest, BothWaysOfCopyingTheCornerGiveTheSameTexels) {
   std::vector<uint8_t> scene(256 * 256 * 4);
   uint32_t state = 99;
   for (uint8_t& byte : scene) byte = uint8_t((state = state * 1664525u + 1013904223u) >> 24);
-  glViewport(0, 0, 640, 480);
   glRasterPos2f(-1, -1);
   glDrawPixels(256, 256, GL_RGBA, GL_UNSIGNED_BYTE, scene.data());
   for (GLenum format : {GL_RGB, GL_RGBA}) {
     std::vector<uint8_t> copies[2];
     for (CornerCopy route : {CornerCopy::Copy, CornerCopy::ReadAndUpload}) {
-      GLuint target = makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 3, 7));
-      glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), 256, 256, 0, format, GL_UNSIGNED_BYTE,
-                   std::vector<uint8_t>(256 * 256 * 4, 7).data());
+      GLuint target = makeTexture(256, 256, std::vector<uint8_t>(256 * 256 * 4, 7), GL_LINEAR, format);
       cornerCopy = route;
       beginCapture(target);
       glViewport(5, 5, 300, 200);
       endCapture();
-      std::array<GLint, 4> viewport;
-      glGetIntegerv(GL_VIEWPORT, viewport.data());
-      EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 640, 480})) << "the capture gives the show's viewport back";
-      GLint bound = 0;
-      glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-      EXPECT_EQ(GLuint(bound), target);
-      copies[route == CornerCopy::Copy ? 0 : 1] = readTexture(target, 0, nullptr, nullptr);
+      // The capture gives the show's viewport back and leaves the target bound.
+      std::array<GLint, 5> state;
+      glGetIntegerv(GL_VIEWPORT, state.data());
+      glGetIntegerv(GL_TEXTURE_BINDING_2D, &state[4]);
+      EXPECT_EQ(state, (std::array<GLint, 5>{0, 0, 640, 480, GLint(target)}));
+      copies[route == CornerCopy::Copy ? 0 : 1] = readTexture(target, 0);
       glDeleteTextures(1, &target);
     }
     EXPECT_TRUE(copies[0] == copies[1]) << (format == GL_RGB ? "RGB" : "RGBA");
@@ -47,5 +43,3 @@ TEST_F(QuadsTest, BothWaysOfCopyingTheCornerGiveTheSameTexels) {
   cornerCopy = CornerCopy::Unchosen;
   glDeleteTextures(1, &probe);
 }
-
-}  // namespace

@@ -4,17 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-
-namespace {
+#include <string_view>
 
 // Each text is printText's format: printable ASCII, and no '%' that would read an argument.
 TEST(MessageTexts, ArePrintableAndHoldNoFormatDirective) {
-  for (const char* text : messages) {
-    const std::string s = text;
+  for (std::string_view s : messages) {
     EXPECT_TRUE(!s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= 32 && c <= 126 && c != '%'; }))
         << s;
   }
 }
-
-}  // namespace

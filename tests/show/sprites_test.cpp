@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 TEST(BeatRule, OnePictureOnEveryEvenBeatAndNoneOnTheOddOnes) {
   for (int32_t b = 0; b <= 340; ++b) EXPECT_EQ((beatImageRight(b) >= 0) + (beatImageLeft(b) >= 0), 1 - b % 2) << b;
 }
-
-}  // namespace

@@ -7,13 +7,9 @@
 #include <iterator>
 #include <vector>
 
-namespace {
-
 TEST(SeedStars, StartsTheGeneratorAfreshEveryTime) {
   seedStars();
   const std::vector<Star> first(std::begin(stars), std::end(stars));
   seedStars();
   EXPECT_EQ(std::memcmp(first.data(), stars, sizeof stars), 0);
 }
-
-}  // namespace

@@ -8,8 +8,6 @@
 #include "timing/demo_clock.h"
 #include "timing/music.h"
 
-namespace {
-
 constexpr uint32_t kBase = 100000;  // the simulated timer's reading during a test
 
 class BeatTimingTest : public ::testing::Test {
@@ -68,5 +66,3 @@ TEST_F(BeatTimingTest, FollowsTheMusicOnlyBelow140Seconds) {
   updateTiming();
   EXPECT_EQ(beatIndex, 335);
 }
-
-}  // namespace

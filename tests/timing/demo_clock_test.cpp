@@ -4,8 +4,6 @@
 #include "platform/clock.h"
 #include "timing/demo_clock.h"
 
-namespace {
-
 constexpr double kTick = 0.0010000000474974513;  // the single-precision 0.001, not 0.001 itself
 
 TEST(DemoClock, WrapsHarmlesslyAStartAheadReadsHugeAndSetSecondsTruncates) {
@@ -30,5 +28,3 @@ TEST(DemoClock, WrapsHarmlesslyAStartAheadReadsHugeAndSetSecondsTruncates) {
   EXPECT_EQ(clock.startMs, 0xFFFFFFFFu);
   platform::useSimulatedClock(false);
 }
-
-}  // namespace

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-
 using platform::DeviceCountUnit;
 using platform::SoundPosition;
 
@@ -17,12 +15,12 @@ constexpr int RATE = 44100;
 constexpr uint32_t CLOCK_MS = 0xFFFFFF00u;
 constexpr uint64_t START_MICROS = 5000000;
 
-platform::SoundClocks at(int64_t ms) {
+static platform::SoundClocks at(int64_t ms) {
   return {uint32_t(CLOCK_MS + uint32_t(ms)), START_MICROS + uint64_t(ms) * 1000};
 }
-uint64_t micros(int64_t ms) { return at(ms).micros; }
-int64_t frames(int64_t ms) { return ms * RATE / 1000; }
-int64_t lines(const std::string& said) { return std::count(said.begin(), said.end(), '\n'); }
+static uint64_t micros(int64_t ms) { return at(ms).micros; }
+static int64_t frames(int64_t ms) { return ms * RATE / 1000; }
+static int64_t lines(const std::string& said) { return std::count(said.begin(), said.end(), '\n'); }
 
 TEST(SoundPosition, SmoothBetweenReportsNeverBackNorAheadOfTheDevice) {
   SoundPosition p(RATE, 93000);  // a 93 ms buffer
@@ -101,5 +99,3 @@ TEST(SoundPosition, ADeviceCountInBytesSamplesOrMillisecondsBecomesFrames) {
   EXPECT_EQ(platform::deviceCountFrames(DeviceCountUnit::MILLISECONDS, 200000, RATE, 4), 200 * RATE);
   EXPECT_EQ(platform::deviceCountFrames(DeviceCountUnit::OTHER, 1000, RATE, 4), -1);
 }
-
-}  // namespace
