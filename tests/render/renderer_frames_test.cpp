@@ -1,7 +1,6 @@
 // The offline renderer: the replayed show ends by itself, and the program refuses what it cannot
 // do. (That seeking draws what drawing every pass draws, FrameIdentity shows: it seeks.)
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -47,7 +46,7 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
   // Stands in for an ffmpeg that cannot write its file: it reads nothing and fails.
   const TempDir dir("kk-encoder");
   std::ofstream(dir.path + "/ffmpeg") << "#!/bin/sh\nexit 1\n";
-  ASSERT_EQ(chmod((dir.path + "/ffmpeg").c_str(), 0755), 0);
+  std::filesystem::permissions(dir.path + "/ffmpeg", std::filesystem::perms::owner_all);
   const struct {
     std::vector<std::string> args;
     const char* says;
