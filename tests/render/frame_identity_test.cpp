@@ -22,7 +22,7 @@ namespace {
 
 // Show times (60 passes per second) chosen so that every layer, fade and flash is drawn at least
 // once, with runs of consecutive passes where one frame could lean on what the last one left.
-const double FRAME_TIMES[] = {
+const std::vector<double> FRAME_TIMES = {
     0.0,                                // first pass: no beat counted yet, no figure
     0.95, 1.40, 1.85, 2.30,             // beat pictures right, none, left, none
     3.0, 6.5, 9.0, 11.5, 13.0,          // glow and stars fading in, the figure approaching
@@ -46,7 +46,7 @@ const double FRAME_TIMES[] = {
 };
 
 // The HD frames: text scrolling, a special picture, a spiral flash, the late stars, the black end.
-const double HD_FRAME_TIMES[] = {3.0, 20.0, 29.15, 80.0, 95.0, 150.75};
+const std::vector<double> HD_FRAME_TIMES = {3.0, 20.0, 29.15, 80.0, 95.0, 150.75};
 
 struct Digests {
   std::string glyphs;    // "glyphs <digest> <font file>"
@@ -66,29 +66,17 @@ Digests parse(const std::string& text) {
   return d;
 }
 
-// The show asks fontconfig for a face it may or may not find; the test pins the answer to the
-// DejaVu files every machine of ours has, with the system's own matching rules.
-std::string pinnedFontConfig(const std::string& dir) {
-  const std::string path = dir + "/fonts.conf";
-  std::ofstream(path) << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
-                         "<fontconfig>\n  <dir>/usr/share/fonts/truetype/dejavu</dir>\n"
-                         "  <include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n"
-                         "  <cachedir>" << dir << "/cache</cachedir>\n</fontconfig>\n";
-  return path;
-}
-
-template <size_t N>
-std::string render(const std::string& fontConfig, const std::string& size, const double (&times)[N]) {
+// Draws the frames at `times` at `size` and compares them with the ones recorded in `file`, at
+// least `least` of them, or records them there when KK_RECORD_FRAME_DIGESTS is set.
+void expectRecordedFrames(const std::string& fontConfig, const std::string& size, const std::vector<double>& times,
+                          const std::string& file, size_t least) {
   std::vector<std::string> argv = {buildDirectory() + "/tools/render/kaikuranta-render", "--digest", "--size", size};
   for (double t : times) argv.insert(argv.end(), {"--at", std::to_string(t)});
   std::string output;
   EXPECT_EQ(runToEnd(argv, buildDirectory(), &output, {{"FONTCONFIG_FILE", fontConfig}}), 0) << output;
-  return output;
-}
-
-// Compares the frames drawn now with the ones recorded in `referencePath`, or records them when
-// KK_RECORD_FRAME_DIGESTS is set; the number of frames compared.
-int compareWithRecorded(const std::string& referencePath, const Digests& now) {
+  const Digests now = parse(output);
+  ASSERT_FALSE(now.glyphs.empty());
+  const std::string referencePath = std::string(KK_SOURCE_DIR) + "/tests/render/" + file;
   if (std::getenv("KK_RECORD_FRAME_DIGESTS")) {
     std::ofstream out(referencePath);
     out << "# Digests of the frames FrameIdentity draws: the pass, the digest of its RGB bytes, and\n"
@@ -97,8 +85,7 @@ int compareWithRecorded(const std::string& referencePath, const Digests& now) {
         << now.glyphs << "\n" << now.renderer << "\n";
     for (const auto& [pass, frame] : now.frames) out << pass << " " << frame << "\n";
     EXPECT_TRUE(out.good()) << referencePath;
-    std::printf("recorded %zu frames into %s\n", now.frames.size(), referencePath.c_str());
-    return -1;
+    GTEST_SKIP() << "recorded " << now.frames.size() << " frames into " << referencePath;
   }
 
   std::ifstream in(referencePath);
@@ -113,34 +100,32 @@ int compareWithRecorded(const std::string& referencePath, const Digests& now) {
     std::printf("The message glyphs differ from the recorded ones (recorded: %s; here: %s): frames "
                 "with text are not compared.\n", recorded.glyphs.c_str(), now.glyphs.c_str());
   }
-  int compared = 0;
+  size_t compared = 0;
   std::string differing;
   for (const auto& [pass, expected] : recorded.frames) {
     if (!sameGlyphs && expected.find("text") != std::string::npos) continue;
     ++compared;
     // A pass not drawn at all differs too.
-    const auto found = now.frames.find(pass);
-    if (found == now.frames.end() || found->second != expected) differing += " " + pass;
+    if (now.frames.count(pass) == 0 || now.frames.at(pass) != expected) differing += " " + pass;
   }
   EXPECT_TRUE(differing.empty()) << referencePath << ": passes (60 a second) whose frame is not the recorded one:"
-                                 << differing << "\nrecorded on " << recorded.renderer << "\ndrawn on    " << now.renderer;
-  return compared;
+                                 << differing << "\nrecorded on " << recorded.renderer
+                                 << "\ndrawn on    " << now.renderer;
+  // Without the glyphs, the frames before the first message and in the pauses still count.
+  EXPECT_GE(compared, least) << referencePath;
 }
 
 TEST(FrameIdentity, EveryFrameIsTheRecordedOne) {
-  const std::string sources = std::string(KK_SOURCE_DIR) + "/tests/render/";
+  // The show asks fontconfig for a face it may or may not find; the test pins the answer to the
+  // DejaVu files every machine of ours has, with the system's own matching rules.
   const TempDir dir("kk-fonts");
-  const std::string fonts = pinnedFontConfig(dir.path);
-  const Digests now = parse(render(fonts, "640x480", FRAME_TIMES));
-  const Digests hd = parse(render(fonts, "1920x1080", HD_FRAME_TIMES));
-  ASSERT_FALSE(now.glyphs.empty());
-  ASSERT_FALSE(hd.glyphs.empty());
-  const int compared = compareWithRecorded(sources + "frame_digests.txt", now);
-  const int comparedHd = compareWithRecorded(sources + "frame_digests_1920x1080.txt", hd);
-  if (compared < 0) GTEST_SKIP() << "recorded the frames";
-  // Without the glyphs, the frames before the first message and in the pauses still count.
-  EXPECT_GE(compared, 15);
-  EXPECT_GE(comparedHd, 1);
+  const std::string fonts = dir.path + "/fonts.conf";
+  std::ofstream(fonts) << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+                          "<fontconfig>\n  <dir>/usr/share/fonts/truetype/dejavu</dir>\n"
+                          "  <include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n"
+                          "  <cachedir>" << dir.path << "/cache</cachedir>\n</fontconfig>\n";
+  expectRecordedFrames(fonts, "640x480", FRAME_TIMES, "frame_digests.txt", 15);
+  expectRecordedFrames(fonts, "1920x1080", HD_FRAME_TIMES, "frame_digests_1920x1080.txt", 1);
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 #include <string>
 #include <thread>
 
-namespace {
-
 TEST(FrameWriter, WritesFramesInOrderWhileTheReaderIsSlow) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
@@ -45,5 +43,3 @@ TEST(FrameWriter, WritesFramesInOrderWhileTheReaderIsSlow) {
     EXPECT_TRUE(received.compare(FRAME * size_t(i), FRAME, std::string(FRAME, char('a' + i))) == 0) << i;
   }
 }
-
-}  // namespace

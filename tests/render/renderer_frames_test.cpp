@@ -1,7 +1,6 @@
 // The offline renderer: the replayed show ends by itself, and the program refuses what it cannot
 // do. (That seeking draws what drawing every pass draws, FrameIdentity shows: it seeks.)
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -15,54 +14,39 @@
 #include "tests/support/child_process.h"
 #include "tools/render/offline_renderer.h"
 
-namespace {
-
-using Frame = std::vector<uint8_t>;  // RGBA rows, bottom row first
-
-// One replayed show for the whole program: frames are asked for in time order.
-OfflineRenderer& renderer() {
-  static OfflineRenderer r;
-  static std::string error;
-  static const bool started = r.start(60, &error);
-  EXPECT_TRUE(started) << error;
-  return r;
-}
-
 const std::string RENDERER = buildDirectory() + "/tools/render/kaikuranta-render";
-
-// The renderer program's exit status and what it printed.
-int runRenderer(std::vector<std::string> args, std::string* output,
-                const std::map<std::string, std::string>& env = {}) {
-  args.insert(args.begin(), RENDERER);
-  return runToEnd(args, buildDirectory(), output, env);
-}
 
 // The replayed show ends as the show does, on the pass the program's up-front check names.
 TEST(RendererFrames, TheReplayedShowEndsByItselfAfter154AndAHalfSeconds) {
-  Frame last, none;
+  OfflineRenderer renderer;
+  std::string error;
+  ASSERT_TRUE(renderer.start(60, &error)) << error;
+  std::vector<uint8_t> last, none;
   const int64_t lastPass = OfflineRenderer::lastPass(60);
-  EXPECT_GE(lastPass, renderer().passAt(154.4));
-  EXPECT_TRUE(renderer().runTo(lastPass, false, &last));
-  EXPECT_FALSE(renderer().ended());
-  EXPECT_FALSE(renderer().runTo(lastPass + 1, true, &none));
-  EXPECT_TRUE(renderer().ended());
+  EXPECT_GE(lastPass, renderer.passAt(154.4));
+  EXPECT_TRUE(renderer.runTo(lastPass, false, &last));
+  EXPECT_FALSE(renderer.ended());
+  EXPECT_FALSE(renderer.runTo(lastPass + 1, true, &none));
+  EXPECT_TRUE(renderer.ended());
 }
 
 TEST(RendererProgram, ShowTimesAreDecimalDigitsWithAnOptionalFraction) {
+  // Each text and the seconds it stands for; -1 where it is refused.
   for (const auto& [text, expected] : std::map<std::string, double>{
-           {"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}}) {
+           {"0", 0}, {"16", 16}, {"150.75", 150.75}, {"007.50", 7.5}, {"154.5", 154.5}, {"", -1}, {"0x10", -1},
+           {" 5", -1}, {"5 ", -1}, {"+5", -1}, {"-0", -1}, {"1e2", -1}, {"inf", -1}, {"nan", -1}, {".5", -1},
+           {"5.", -1}, {"1,5", -1}, {"5s", -1}, {"1.2.3", -1}}) {
     double seconds = -1;
-    EXPECT_TRUE(parseShowTime(text.c_str(), &seconds)) << text;
-    EXPECT_EQ(seconds, expected) << text;
-  }
-  for (const char* text : {"", "0x10", " 5", "5 ", "+5", "-0", "1e2", "inf", "nan", ".5", "5.",
-                           "1,5", "5s", "1.2.3"}) {
-    double seconds = -1;
-    EXPECT_FALSE(parseShowTime(text, &seconds)) << '"' << text << '"';
+    const bool taken = parseShowTime(text.c_str(), &seconds);
+    EXPECT_EQ(taken ? seconds : -1, expected) << '"' << text << '"';
   }
 }
 
 TEST(RendererProgram, RefusesWhatItCannotDo) {
+  // Stands in for an ffmpeg that cannot write its file: it reads nothing and fails.
+  const TempDir dir("kk-encoder");
+  std::ofstream(dir.path + "/ffmpeg") << "#!/bin/sh\nexit 1\n";
+  std::filesystem::permissions(dir.path + "/ffmpeg", std::filesystem::perms::owner_all);
   const struct {
     std::vector<std::string> args;
     const char* says;
@@ -89,10 +73,14 @@ TEST(RendererProgram, RefusesWhatItCannotDo) {
       {{"--size", "1921x1080", "--video", "/tmp/kk.mp4"}, "--video wants an even width and height"},
       // No ffmpeg on the path: a clear word before any work is done.
       {{"--video", "/tmp/kk.mp4"}, "ffmpeg", {{"PATH", "/nonexistent"}}},
+      // An encoder that quits is reported, not taken for a killing signal.
+      {{"--video", dir.path + "/show.mp4"}, "ffmpeg stopped taking frames", {{"PATH", dir.path + ":/usr/bin:/bin"}}},
   };
   for (const auto& c : cases) {
+    std::vector<std::string> argv = {RENDERER};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
     std::string out;
-    EXPECT_EQ(runRenderer(c.args, &out, c.env), c.args[0] == "--help" ? 0 : 2) << c.args[0];
+    EXPECT_EQ(runToEnd(argv, buildDirectory(), &out, c.env), c.args[0] == "--help" ? 0 : 2) << c.args[0];
     EXPECT_NE(out.find(c.says), std::string::npos) << out;
   }
 }
@@ -106,16 +94,6 @@ TEST(RendererProgram, AFrameThatCannotBeWrittenLeavesNoFileAndOneLine) {
   EXPECT_EQ(out.rfind("kaikuranta-render: cannot write " + dir.path + "/000060.png: ", 0), 0u) << out;
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
   EXPECT_TRUE(std::filesystem::is_empty(dir.path)) << "a file is left behind";
-}
-
-TEST(RendererProgram, AnEncoderThatQuitsIsReportedNotAKillingSignal) {
-  // Stands in for an ffmpeg that cannot write its file: it reads nothing and fails.
-  const TempDir dir("kk-encoder");
-  std::ofstream(dir.path + "/ffmpeg") << "#!/bin/sh\nexit 1\n";
-  ASSERT_EQ(chmod((dir.path + "/ffmpeg").c_str(), 0755), 0);
-  std::string out;
-  EXPECT_EQ(runRenderer({"--video", dir.path + "/show.mp4"}, &out, {{"PATH", dir.path + ":/usr/bin:/bin"}}), 2) << out;
-  EXPECT_NE(out.find("ffmpeg stopped taking frames"), std::string::npos) << out;
 }
 
 // Interrupt and terminate end the renderer before its next frame, with the status a shell
@@ -136,4 +114,3 @@ TEST(RendererProgram, InterruptAndTerminateEndItBeforeTheNextFrame) {
   }
 }
 
-}  // namespace

@@ -72,6 +72,34 @@ TEST_F(ShowUnderWine, F1SwitchesToAWindowAndBackAndACloseRequestEndsIt) {
 // close, and closes it.
 TEST_F(ShowUnderWine, WithoutThe640x480ModeItAsksToPlayInAWindow) { expectTheModeQuestion("n", true); }
 
+// With --desktop on a 1920x1080 screen: a borderless window over the whole screen with no
+// display-mode change, the 1440x1080 picture between black bars, F1 to a window and back, Escape
+// to end.
+TEST(DesktopUnderWine, CoversTheScreenWithThePictureBetweenBarsAndF1GoesToAWindowAndBack) {
+  WineSession wine("1920x1080x24");
+  ASSERT_TRUE(wine.ok());
+  wine.startShow({"--desktop"});
+  Window shown = wine.waitForWindow("Kaikuranta", 60);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_NE(shown, 0u) << wine.output();
+    wine.expectOverTheDesktop(shown, {240, 0, 1440, 1080});
+    EXPECT_EQ(wine.waitForWindow("Tuli GL", 0), 0u) << "asked about the display mode";
+    if (round == 1) break;
+
+    // A framed window holding the picture at its size; the screen keeps its own.
+    wine.press(shown, "F1");
+    const Window window = wine.waitForWindow("Rovora", 30);
+    ASSERT_NE(window, 0u) << wine.output();
+    EXPECT_TRUE(wine.cursorHiddenWithin(false, 30));
+    ASSERT_TRUE(wine.drawsWithin(window, 60)) << wine.output();
+    EXPECT_EQ(std::make_pair(DisplayWidth(wine.x(), 0), DisplayHeight(wine.x(), 0)), std::make_pair(1920, 1080));
+    wine.press(window, "F1");
+    shown = wine.waitForWindow("Rovora", 30, window);
+  }
+  wine.expectEndsOn(shown, "Escape");
+}
+
 // The message that ends the show, in a box on the desktop: the one window named "Kaikuranta" on
 // the screen, no 640x480 show window beside it. The show waits for its answer, then ends with 1.
 class FatalBoxUnderWine : public ShowUnderWine {
@@ -79,7 +107,7 @@ class FatalBoxUnderWine : public ShowUnderWine {
   // What the show wrote, without the line that it plays silent and without carriage returns.
   std::string endsWithABox(const std::string& program) {
     x_ = std::make_unique<WineSession>("640x480x24");
-    x_->start(program, {}, folder_.string());
+    x_->start(program, {}, scratch_.path);
     std::vector<Window> found;
     within(UNTIL_TIMEOUT, [&] {
       found = x_->windowsNamed("Kaikuranta");
@@ -96,21 +124,21 @@ class FatalBoxUnderWine : public ShowUnderWine {
   }
 
   const TempDir scratch_{"kk-wine"};
-  const std::filesystem::path folder_ = scratch_.path;
 };
 
 // Extracted alone from the zip, or copied to the desktop: no data anywhere.
 TEST_F(FatalBoxUnderWine, AloneInAnEmptyFolderItSaysToUnpackTheWholeFolder) {
-  std::filesystem::copy_file(windowsBuildDir() + "/kaikuranta.exe", folder_ / "kaikuranta.exe");
-  const std::string said = endsWithABox((folder_ / "kaikuranta.exe").string());
-  EXPECT_EQ(said.rfind("kaikuranta: cannot find the show's data: spiralkeltainen.jpg is missing from Z:", 0), 0u) << said;
+  std::filesystem::copy_file(windowsBuildDir() + "/kaikuranta.exe", scratch_.path + "/kaikuranta.exe");
+  const std::string said = endsWithABox(scratch_.path + "/kaikuranta.exe");
+  EXPECT_EQ(said.rfind("kaikuranta: cannot find the show's data: spiralkeltainen.jpg is missing from Z:", 0), 0u)
+      << said;
   EXPECT_NE(said.find("Unpack the whole folder from the zip"), std::string::npos) << said;
   EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }
 
 TEST_F(FatalBoxUnderWine, ABrokenPictureEndsWithABoxNamingIt) {
-  std::filesystem::copy(std::filesystem::path(windowsBuildDir()) / "data", folder_ / "data");
-  std::ofstream(folder_ / DATA_METAL, std::ios::binary | std::ios::trunc) << "no picture at all";
+  std::filesystem::copy(windowsBuildDir() + "/data", scratch_.path + "/data");
+  std::ofstream(scratch_.path + "/" + DATA_METAL, std::ios::binary | std::ios::trunc) << "no picture at all";
   const std::string said = endsWithABox(windowsBuildDir() + "/kaikuranta.exe");
   EXPECT_EQ(said, std::string("kaikuranta: ") + DATA_METAL + ": Not a JPEG file: starts with 0x6e 0x6f\n");
 }

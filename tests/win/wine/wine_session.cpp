@@ -3,11 +3,15 @@
 
 #include "tests/win/wine/wine_session.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
+
+std::string winePrefix() {
+  const char* prefix = std::getenv("KK_WINEPREFIX");
+  return prefix ? prefix : windowsBuildDir() + "/../wineprefix";
+}
 
 std::map<std::string, std::string> wineEnvironment() {
   return {
@@ -22,8 +26,6 @@ std::map<std::string, std::string> wineEnvironment() {
   };
 }
 
-void runQuietly(const std::string& command) { EXPECT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command; }
-
 std::string wineserver() { return std::string(KK_WINE64).substr(0, std::string(KK_WINE64).rfind('/')) + "/wineserver"; }
 
 }  // namespace
@@ -33,21 +35,13 @@ std::string windowsBuildDir() {
   return dir ? dir : KK_DEFAULT_WINDOWS_BUILD_DIR;
 }
 
-std::string winePrefix() {
-  const char* prefix = std::getenv("KK_WINEPREFIX");
-  return prefix ? prefix : windowsBuildDir() + "/../wineprefix";
-}
-
 WineSession::WineSession(const std::string& screen) : XScreen(screen) {
-  if (!ok()) return;
   // The first run makes the prefix (about 20 s); later ones find it ready.
-  struct stat st;
-  if (stat((winePrefix() + "/system.reg").c_str(), &st) != 0) {
-    std::string env;
-    for (const auto& [k, v] : wineEnvironment()) env += k + "='" + v + "' ";
-    runQuietly(env + KK_WINE64 + " wineboot -i");
-    runQuietly("WINEPREFIX='" + winePrefix() + "' " + wineserver() + " -w");
-  }
+  if (!ok() || std::filesystem::exists(winePrefix() + "/system.reg")) return;
+  std::string command = "export";
+  for (const auto& [k, v] : wineEnvironment()) command += " " + k + "='" + v + "'";
+  command += "; " + std::string(KK_WINE64) + " wineboot -i && " + wineserver() + " -w";
+  EXPECT_EQ(std::system(("(" + command + ") >/dev/null 2>&1").c_str()), 0) << command;
 }
 
 WineSession::~WineSession() {

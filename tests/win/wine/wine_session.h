@@ -10,7 +10,6 @@
 
 // The folder of the Windows build under test: kaikuranta.exe, data/, the test program.
 std::string windowsBuildDir();
-std::string winePrefix();
 
 class WineSession : public XScreen {
  public:
