@@ -14,8 +14,6 @@
 #include "tests/support/pulse_sink.h"
 #include "timing/music.h"
 
-namespace {
-
 constexpr int RATE = 44100;
 constexpr size_t PLAY_SECONDS = 20;
 
@@ -60,5 +58,3 @@ TEST(AudioServerTest, TheShowsMusicReachesAPulseAudioSinkWholeAndInOrder) {
   while (same < compared && heard[2 * from + same] == music[start + same]) ++same;
   EXPECT_EQ(same, compared) << "the recording leaves the music " << double(same) / 2 / RATE << " s in";
 }
-
-}  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -81,25 +82,22 @@ TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
   ASSERT_NE(startFullscreen(), 0u) << output();
   Window current = 0;
   ASSERT_TRUE(within(5, [&] { return (current = focusedShowWindow()) != 0; })) << output();
-  int toggles = 0;
-  for (int i = 0; i <= 10; ++i) {
+  for (int i = 0;; ++i) {
+    SCOPED_TRACE(i);
     usleep(300000);
     // Frames drawn in the window after a tap show that the show has handled the whole tap: a
     // second toggle would have come by then.
     ASSERT_TRUE(x_->playing(current, 30)) << output();
     ASSERT_EQ(focusedShowWindow(), current) << "a toggle nobody asked for";
-    EXPECT_EQ(x_->name(current), i == 0 ? "Kaikuranta" : "Rovora") << i;
-    EXPECT_EQ(x_->size(current), std::make_pair(640, 480)) << i;
-    EXPECT_EQ(x_->cursorHidden(), i % 2 == 0) << i;
+    EXPECT_EQ(std::make_tuple(x_->name(current), x_->size(current), x_->cursorHidden()),
+              std::make_tuple(std::string(i == 0 ? "Kaikuranta" : "Rovora"), std::make_pair(640, 480), i % 2 == 0));
     if (i == 10) break;
     tap("F1");
     Window next = 0;
-    if (!within(10, [&] { return (next = focusedShowWindow()) != 0 && next != current; })) break;
+    ASSERT_TRUE(within(10, [&] { return (next = focusedShowWindow()) != 0 && next != current; })) << output();
     EXPECT_FALSE(x_->viewable(current)) << "the window before the toggle is still there";
     current = next;
-    ++toggles;
   }
-  ASSERT_EQ(toggles, 10) << output();
   x_->expectEndsOn(current);
 }
 
@@ -117,15 +115,60 @@ TEST_F(ShowWindowTest, EndSignalsEndTheShowWithTheirStatus) {
     const bool box = std::string(c.window) == "Tuli GL";
     const Window w = box ? start("1024x768x24", c.window) : x_ ? launch(c.window) : start("640x480x24", c.window);
     ASSERT_NE(w, 0u) << output();
-    if (c.whilePlaying) {
-      ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
-    }
+    ASSERT_TRUE(!c.whilePlaying || x_->drawsWithin(w, 30)) << output();
     x_->program()->signal(c.sig);
     EXPECT_EQ(x_->ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
     EXPECT_FALSE(x_->program()->killedBySignal()) << strsignal(c.sig);
     EXPECT_EQ(output().find("Sanitizer"), std::string::npos) << output();
     EXPECT_TRUE(within(5, [&] { return x_->waitForWindow(c.window, 0) == 0; })) << "its window outlived the program";
   }
+}
+
+// The show over the desktop and in a window of a chosen height, on a 1920x1080 screen: no
+// display-mode change, no question asked, the picture as large as it fits, in the middle, with
+// black bars.
+class ScreenSizedShow : public ShowTest<XScreen> {
+ protected:
+  // The show started with `options` on a 1920x1080 screen and its windows after two F1 taps, each
+  // over the desktop or framed, the other way from the one before: over the desktop `picture`
+  // lit, framed as large as the picture and filled by it. `ending` (a close request when empty)
+  // ends the show.
+  void expectTwoToggles(const std::vector<std::string>& options, const LitBox& picture, const std::string& ending) {
+    x_ = std::make_unique<XScreen>("1920x1080x24");
+    ASSERT_TRUE(x_->ok());
+    x_->startShow(options);
+    Window w = x_->waitForWindow("Kaikuranta", 30);
+    for (int i = 0;; ++i) {
+      SCOPED_TRACE(i);
+      ASSERT_NE(w, 0u) << output();
+      if ((i % 2 == 0) == (options[0] == "--desktop")) {
+        x_->expectOverTheDesktop(w, picture);
+        EXPECT_EQ(x_->waitForWindow("Tuli GL", 0), 0u) << "asked about the display mode";
+      } else {
+        const LitBox filled = {0, 0, picture.width, picture.height};
+        EXPECT_EQ(x_->size(w), std::make_pair(filled.width, filled.height));
+        EXPECT_TRUE(x_->cursorHiddenWithin(false, 30));
+        ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
+        EXPECT_EQ(x_->litBox(w, filled), filled);
+      }
+      if (i == 2) break;
+      x_->press(w, "F1");
+      w = x_->waitForWindow("Rovora", 30, w);
+    }
+    x_->expectEndsOn(w, ending);
+  }
+};
+
+// The tallest 4:3 picture a 1920x1080 screen holds is 1440x1080; F1 goes to a window of that
+// size and back, and Escape ends the show as it ends the faithful one.
+TEST_F(ScreenSizedShow, OverTheDesktopThePictureIsAsTallAsTheScreenBetweenBlackBars) {
+  expectTwoToggles({"--desktop"}, {240, 0, 1440, 1080}, "Escape");
+}
+
+// A window of the height asked for, the picture filling it; over the desktop the picture keeps
+// that size, in the middle; closing the window ends the show.
+TEST_F(ScreenSizedShow, ASizedWindowKeepsItsPictureSizeOverTheDesktop) {
+  expectTwoToggles({"--window", "720"}, {480, 180, 960, 720}, "");
 }
 
 }  // namespace

@@ -6,16 +6,15 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/show_files.h"
 #include "tests/support/build_paths.h"
 #include "tests/support/child_process.h"
 
-namespace {
-
 namespace fs = std::filesystem;
 
-std::string build() { return fs::canonical(buildDirectory()).string(); }
+static std::string build() { return fs::canonical(buildDirectory()).string(); }
 
 // A folder of the temporary folder, with the program in bin/.
 class ShowWindowFromAnywhere : public testing::Test {
@@ -33,9 +32,8 @@ TEST_F(ShowWindowFromAnywhere, TheRendererStartedFromTheRootFindsItsDataBesideIt
   for (const fs::path& renderer : {fs::path(build()) / "tools/render/kaikuranta-render", dir_ / "bin/kaikuranta-render"}) {
     const fs::path frames = dir_ / ("frames-" + renderer.parent_path().filename().string());
     std::string said;
-    const int status = runToEnd({renderer.string(), "--at", "29", "--out", frames.string()}, "/", &said,
-                                {{"SDL_VIDEODRIVER", "offscreen"}});
-    EXPECT_EQ(status, 0) << said;
+    const std::vector<std::string> args = {renderer.string(), "--at", "29", "--out", frames.string()};
+    EXPECT_EQ(runToEnd(args, "/", &said, {{"SDL_VIDEODRIVER", "offscreen"}}), 0) << said;
     EXPECT_TRUE(fs::is_regular_file(frames / "001740.png")) << said;
   }
 }
@@ -82,5 +80,3 @@ TEST(ShowCommandLine, VersionHelpAndAnUnexpectedArgument) {
     EXPECT_NE(said.find(std::string("multiple of 3, not ") + height + " (usage"), std::string::npos) << said;
   }
 }
-
-}  // namespace

@@ -24,10 +24,8 @@ bool within(double seconds, const std::function<bool()>& done) {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& workingDir,
                            const std::map<std::string, std::string>& env) {
-  char path[] = "/tmp/kk-child-XXXXXX";
-  const int out = mkstemp(path);
+  const int out = mkstemp(outputPath_.data());
   if (out < 0) return;
-  outputPath_ = path;
   pid_ = fork();
   if (pid_ == 0) {
     setsid();
@@ -47,16 +45,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
 }
 
 bool ChildProcess::wait(double seconds, int* exitStatus) {
-  const double deadline = nowSeconds() + seconds;
   int raw = 0;
-  while (pid_ > 0 && status_ < 0) {
+  for (const double deadline = nowSeconds() + seconds; pid_ > 0 && status_ < 0; usleep(10000)) {
     if (waitpid(pid_, &raw, WNOHANG) == pid_) {
       killed_ = WIFSIGNALED(raw);
       status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     } else if (nowSeconds() > deadline) {
       return false;
-    } else {
-      usleep(10000);
     }
   }
   if (exitStatus) *exitStatus = status_;
@@ -70,7 +65,7 @@ void ChildProcess::signal(int sig) {
 ChildProcess::~ChildProcess() {
   if (pid_ > 0) kill(-pid_, SIGKILL);
   wait(60);
-  if (!outputPath_.empty()) unlink(outputPath_.c_str());
+  unlink(outputPath_.c_str());
 }
 
 std::string ChildProcess::output() const {
@@ -87,12 +82,9 @@ int runToEnd(const std::vector<std::string>& argv, const std::string& dir, std::
   return status;
 }
 
-TempDir::TempDir(const std::string& prefix) {
-  std::string name = std::filesystem::canonical(std::filesystem::temp_directory_path()) / (prefix + "-XXXXXX");
-  if (!mkdtemp(name.data())) std::abort();  // no test can go on without its folder
-  path = name;
+TempDir::TempDir(const std::string& prefix)
+    : path(std::filesystem::canonical(std::filesystem::temp_directory_path()) / (prefix + "-XXXXXX")) {
+  if (!mkdtemp(path.data())) std::abort();  // no test can go on without its folder
 }
 
-TempDir::~TempDir() {
-  if (!path.empty()) std::filesystem::remove_all(path);
-}
+TempDir::~TempDir() { std::filesystem::remove_all(path); }

@@ -36,7 +36,7 @@ class ChildProcess {
   pid_t pid_ = -1;
   int status_ = -1;  // until it is reaped
   bool killed_ = false;
-  std::string outputPath_;
+  std::string outputPath_ = "/tmp/kk-child-XXXXXX";  // made unique as the file is made
 };
 
 // Runs `argv` in `dir` to its end: its exit status (-1 when it runs on past `seconds`), and what

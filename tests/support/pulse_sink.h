@@ -3,8 +3,10 @@
 // reachable only through a socket in a folder of its own (so it runs beside any other, and as
 // root), and what the sink plays recorded from its monitor as 16-bit stereo at 44100 Hz.
 // Test thread only.
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,14 +16,13 @@
 class PulseSink {
  public:
   PulseSink();  // waits up to ten seconds for the server to take clients
-  ~PulseSink();
-  bool ok() const;
+  bool ok() const { return std::filesystem::exists(dir_ + "/native"); }
   std::string address() const { return "unix:" + dir_ + "/native"; }  // for PULSE_SERVER
   std::string log() const { return server_->output(); }              // what the server said
 
   // Stops the server, as a sound card that hangs or is unplugged stops taking sound; and lets it
   // go on.
-  void hold(bool on);
+  void hold(bool on) { server_->signal(on ? SIGSTOP : SIGCONT); }
 
   void record();                          // from now on, until stopRecording()
   std::vector<int16_t> recorded() const;  // the frames recorded so far, interleaved
@@ -30,7 +31,9 @@ class PulseSink {
  private:
   std::string recording() const { return dir_ + "/recording.raw"; }
 
-  std::string dir_;
+  // Removed once the server and the recorder, ended in turn, have left it.
+  const TempDir scratch_{"kk-pulse"};
+  const std::string dir_ = scratch_.path;
   std::unique_ptr<ChildProcess> server_, recorder_;
 };
 

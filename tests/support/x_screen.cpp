@@ -12,18 +12,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-// Windows come and go while a test looks at them (the show toggles, message boxes close):
-// asking about one that has just gone is not an error worth ending the test for.
-int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
-
-}  // namespace
+#include <tuple>
 
 XScreen::XScreen(const std::string& screen) : xvfb_(std::make_unique<Xvfb>(screen)) {
   x_ = xvfb_->ok() ? XOpenDisplay(nullptr) : nullptr;
-  if (x_) XSetErrorHandler(ignoreXErrors);
+  // Windows come and go while a test looks at them (the show toggles, message boxes close):
+  // asking about one that has just gone is not an error worth ending the test for.
+  if (x_) XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
 }
 
 XScreen::~XScreen() {
@@ -45,26 +40,21 @@ void XScreen::startShow(const std::vector<std::string>& args) {
 
 int XScreen::ended(double seconds) {
   int status = -1;
-  if (program_) program_->wait(seconds, &status);
-  return status;
+  return program_ && program_->wait(seconds, &status) ? status : -1;
 }
 
 std::string XScreen::output() const { return program_ ? program_->output() : "no program"; }
 
 std::string XScreen::name(Window w) {
   // Message boxes name themselves in UTF-8 only; other windows may set only the older name.
-  Atom type;
-  int format;
-  unsigned long items = 0, after;
-  unsigned char* data = nullptr;
-  XGetWindowProperty(x_, w, XInternAtom(x_, "_NET_WM_NAME", False), 0, 256, False, AnyPropertyType, &type,
-                     &format, &items, &after, &data);
-  std::string result = data ? std::string(reinterpret_cast<char*>(data), items) : "";
-  if (data) XFree(data);
-  char* text = nullptr;
-  if (result.empty() && XFetchName(x_, w, &text) && text) result = text;
-  if (text) XFree(text);
-  return result;
+  for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
+    XTextProperty text{};
+    XGetTextProperty(x_, w, &text, XInternAtom(x_, property, False));
+    const std::string name = text.value ? std::string(reinterpret_cast<char*>(text.value), text.nitems) : "";
+    if (text.value) XFree(text.value);
+    if (!name.empty()) return name;
+  }
+  return "";
 }
 
 XWindowAttributes XScreen::attributes(Window w) {
@@ -73,116 +63,92 @@ XWindowAttributes XScreen::attributes(Window w) {
   return a;
 }
 
-void XScreen::collect(Window under, const std::string& title, std::vector<Window>* found) {
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(x_, under, &root, &parent, &children, &count)) return;
-  for (unsigned i = 0; i < count; ++i) {
-    if (title == name(children[i]) && viewable(children[i])) found->push_back(children[i]);
-    collect(children[i], title, found);
-  }
-  if (children) XFree(children);
-}
-
 std::vector<Window> XScreen::windowsNamed(const std::string& title) {
   std::vector<Window> found;
+  const std::function<void(Window)> collect = [&](Window under) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(x_, under, &root, &parent, &children, &count)) return;
+    for (Window child : std::vector<Window>(children, children + count)) {
+      if (title == name(child) && viewable(child)) found.push_back(child);
+      collect(child);
+    }
+    if (children) XFree(children);
+  };
   XSync(x_, False);
-  collect(DefaultRootWindow(x_), title, &found);
+  collect(DefaultRootWindow(x_));
   return found;
 }
 
 Window XScreen::waitForWindow(const std::string& title, double seconds, Window besides) {
-  Window found = 0;
+  std::vector<Window> found;
   within(seconds, [&] {
-    for (Window w : windowsNamed(title)) {
-      if (!found && w != besides) found = w;
-    }
-    return found != 0;
+    found = windowsNamed(title);
+    found.erase(std::remove(found.begin(), found.end(), besides), found.end());
+    return !found.empty();
   });
-  return found;
+  return found.empty() ? 0 : found[0];
 }
 
-XImage* XScreen::image(Window w) {
+uint64_t XScreen::look(Window w, int step, const std::function<void(int, int)>& lit) {
   // Only the part on the screen can be read: a framed window may reach past its edge.
   int left = 0, top = 0;
   Window child;
   XTranslateCoordinates(x_, w, DefaultRootWindow(x_), 0, 0, &left, &top, &child);
-  std::pair<int, int> wh = size(w);
-  wh.first = std::min(wh.first, DisplayWidth(x_, 0) - left);
-  wh.second = std::min(wh.second, DisplayHeight(x_, 0) - top);
-  return wh.first > 0 && wh.second > 0 ? XGetImage(x_, w, 0, 0, unsigned(wh.first), unsigned(wh.second), AllPlanes, ZPixmap)
-                                       : nullptr;
+  const XWindowAttributes a = attributes(w);
+  const int width = std::min(a.width, DisplayWidth(x_, 0) - left);
+  const int height = std::min(a.height, DisplayHeight(x_, 0) - top);
+  XImage* picture = width > 0 && height > 0 ? XGetImage(x_, w, 0, 0, width, height, AllPlanes, ZPixmap) : nullptr;
+  if (!picture) return 0;
+  for (int y = 0; lit && y < height; y += step) {
+    for (int x = 0; x < width; x += step) {
+      if (XGetPixel(picture, x, y) & 0xFFFFFF) lit(x, y);
+    }
+  }
+  uint64_t digest = 1469598103934665603u;
+  for (int i = 0; i < picture->bytes_per_line * height; i += 7) {
+    digest = (digest ^ uint8_t(picture->data[i])) * 1099511628211u;
+  }
+  XDestroyImage(picture);
+  return digest;
 }
 
 bool XScreen::drawsWithin(Window w, double seconds) {
   return within(seconds, [&] {
-    XImage* picture = image(w);
     int lit = 0;
-    for (int y = 0; picture && y < picture->height; y += 2) {
-      for (int x = 0; x < picture->width; x += 2) lit += (XGetPixel(picture, x, y) & 0xFFFFFF) != 0;
-    }
-    if (picture) XDestroyImage(picture);
+    look(w, 2, [&](int, int) { ++lit; });
     return lit > 20;
   });
+}
+
+int XScreen::framesUntil(Window w, const std::function<bool(int)>& done, double seconds,
+                         const std::function<void(int, int)>& lit) {
+  int frames = 0;
+  uint64_t last = look(w, 1, lit);
+  for (const double end = nowSeconds() + seconds; !done(frames) && nowSeconds() < end; usleep(2000)) {
+    const uint64_t now = look(w, 1, lit);
+    frames += now != last && now != 0;
+    last = now;
+  }
+  return frames;
 }
 
 LitBox XScreen::litBox(Window w, const LitBox& expected) {
   int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
   const auto box = [&] { return right < 0 ? LitBox{} : LitBox{left, top, right - left + 1, bottom - top + 1}; };
   // Counted in frames the show drew, not in reads: a loaded machine reads one frame many times.
-  uint64_t last = 0;
-  for (int frames = 0; frames < 900 && !(box() == expected);) {
-    XImage* picture = image(w);
-    uint64_t digest = 1469598103934665603u;
-    for (int y = 0; picture && y < picture->height; ++y) {
-      for (int x = 0; x < picture->width; ++x) {
-        const unsigned long pixel = XGetPixel(picture, x, y) & 0xFFFFFF;
-        digest = (digest ^ pixel) * 1099511628211u;
-        if (pixel == 0) continue;
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-    }
-    if (picture) XDestroyImage(picture);
-    frames += digest != last;
-    last = digest;
-  }
+  framesUntil(w, [&](int frames) { return frames >= 900 || box() == expected; }, UNTIL_TIMEOUT, [&](int x, int y) {
+    left = std::min(left, x), right = std::max(right, x);
+    top = std::min(top, y), bottom = std::max(bottom, y);
+  });
   return box();
 }
 
 void XScreen::expectOverTheDesktop(Window w, const LitBox& picture) {
-  const XWindowAttributes a = attributes(w);
-  EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
-  EXPECT_EQ(std::make_pair(a.x, a.y), std::make_pair(0, 0));
-  EXPECT_TRUE(cursorHiddenWithin(true, 30));
-  ASSERT_TRUE(drawsWithin(w, 60)) << output();
+  ASSERT_TRUE(coversTheScreen(w, 30, 60)) << output();
   EXPECT_EQ(litBox(w, picture), picture);
-  Display* fresh = XOpenDisplay(nullptr);
-  ASSERT_NE(fresh, nullptr);
-  EXPECT_EQ(std::make_pair(DisplayWidth(fresh, 0), DisplayHeight(fresh, 0)),
-            std::make_pair(DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
-  XCloseDisplay(fresh);
-}
-
-int XScreen::framesUntil(Window w, const std::function<bool(int)>& done, double seconds) {
-  // A digest of what the window shows, 0 when it cannot be read.
-  const auto digest = [&] {
-    XImage* picture = image(w);
-    uint64_t d = 1469598103934665603u;
-    for (int i = 0; picture && i < picture->bytes_per_line * picture->height; i += 7) {
-      d = (d ^ uint8_t(picture->data[i])) * 1099511628211u;
-    }
-    if (picture) XDestroyImage(picture);
-    return picture ? d : 0;
-  };
-  int frames = 0;
-  uint64_t last = digest();
-  for (const double end = nowSeconds() + seconds; !done(frames) && nowSeconds() < end; usleep(2000)) {
-    const uint64_t now = digest();
-    frames += now != last && now != 0;
-    last = now;
-  }
-  return frames;
+  // The root window is the screen as it is now; the connection knows it as it was.
+  EXPECT_EQ(size(DefaultRootWindow(x_)), std::make_pair(DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
 }
 
 bool XScreen::cursorHidden() {
@@ -195,11 +161,12 @@ bool XScreen::cursorHidden() {
   return invisible;
 }
 
-bool XScreen::fullscreenAndDrawing(Window w) {
-  EXPECT_TRUE(cursorHiddenWithin(true, 10));
-  EXPECT_EQ(size(w), std::make_pair(640, 480));
-  EXPECT_EQ(std::make_pair(attributes(w).x, attributes(w).y), std::make_pair(0, 0));
-  return drawsWithin(w, 30);
+bool XScreen::coversTheScreen(Window w, double hidesCursor, double draws) {
+  const XWindowAttributes a = attributes(w);
+  EXPECT_EQ(std::make_tuple(a.x, a.y, a.width, a.height),
+            std::make_tuple(0, 0, DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
+  EXPECT_TRUE(cursorHiddenWithin(true, hidesCursor));
+  return drawsWithin(w, draws);
 }
 
 // The show looks at its keys once per frame after draining its events, and a message box acts
@@ -216,12 +183,8 @@ void XScreen::press(Window w, const std::string& key) {
 
 void XScreen::requestClose(Window w) {
   XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = w;
-  e.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = long(XInternAtom(x_, "WM_DELETE_WINDOW", False));
-  e.xclient.data.l[1] = CurrentTime;
+  e.xclient = {ClientMessage, 0, False, x_, w, XInternAtom(x_, "WM_PROTOCOLS", False), 32, {}};
+  e.xclient.data.l[0] = long(XInternAtom(x_, "WM_DELETE_WINDOW", False));  // at CurrentTime, 0
   XSendEvent(x_, w, False, NoEventMask, &e);
   XFlush(x_);
 }

@@ -5,6 +5,7 @@
 // templates Xlib's macros (None, Bool) would break.
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -56,7 +57,9 @@ class XScreen {
   // The frames the window shows until `done` holds for their count (or `seconds` pass, a bound
   // for a hang): the show moves on every frame, so a new picture is a new frame. A program's own
   // passes, which a loaded machine slows but does not multiply.
-  int framesUntil(Window w, const std::function<bool(int)>& done, double seconds);
+  // `lit` is handed each pixel that is not black in every picture read.
+  int framesUntil(Window w, const std::function<bool(int)>& done, double seconds,
+                  const std::function<void(int, int)>& lit = {});
   // The frames it still shows before it goes, waiting as long as the test may: an ended show
   // draws none after the pass that ended it.
   int framesBeforeGone(Window w) { return framesUntil(w, [&](int) { return !viewable(w); }, UNTIL_TIMEOUT); }
@@ -76,8 +79,8 @@ class XScreen {
   // visible) within `seconds`.
   bool cursorHidden();
   bool cursorHiddenWithin(bool hidden, double seconds) { return within(seconds, [&] { return cursorHidden() == hidden; }); }
-  // A fullscreen window: at the screen's corner, 640x480, the cursor hidden, drawing.
-  bool fullscreenAndDrawing(Window w);
+  // A fullscreen window: over the whole 640x480 screen, the cursor hidden, drawing.
+  bool fullscreenAndDrawing(Window w) { return coversTheScreen(w, 10, 30); }
   // A key pressed, held for a fifth of a second as a finger does, and let go.
   void press(Window w, const std::string& key);
   // A close request, as a window manager sends it for the close button or Alt+F4.
@@ -90,8 +93,12 @@ class XScreen {
   std::unique_ptr<ChildProcess> program_;
 
  private:
-  void collect(Window under, const std::string& title, std::vector<Window>* found);
-  XImage* image(Window w);  // what the window shows on the screen, or null
+  // Reads what the window shows on the screen and hands `lit` each pixel that is not black, every
+  // `step`th of each row and column; a digest of the picture, 0 when it cannot be read.
+  uint64_t look(Window w, int step, const std::function<void(int, int)>& lit);
+  // At the screen's corner and as large as the screen, the cursor hidden within `hidesCursor`
+  // seconds; whether it draws within `draws` seconds.
+  bool coversTheScreen(Window w, double hidesCursor, double draws);
 
   std::unique_ptr<Xvfb> xvfb_;
   Display* x_ = nullptr;

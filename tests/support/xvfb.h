@@ -1,10 +1,10 @@
 #pragma once
 // A private X server for tests that need a real display, pointed at by DISPLAY while it runs.
 // Test thread only.
-#include <sys/types.h>
-
 #include <optional>
 #include <string>
+
+#include "tests/support/child_process.h"
 
 class Xvfb {
  public:
@@ -14,7 +14,7 @@ class Xvfb {
   bool ok() const { return !display_.empty(); }
 
  private:
-  pid_t pid_ = -1;
+  ChildProcess server_;
   std::string display_;
   std::optional<std::string> previousDisplay_;
 };
