@@ -29,7 +29,8 @@ TEST(AudioServerTest, TheShowsMusicReachesAPulseAudioSinkWholeAndInOrder) {
   setenv("PULSE_SERVER", sink.address().c_str(), 1);
   setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
   sink.record();
-  ASSERT_TRUE(within(5, [&] { return sink.recorded().size() > 2 * RATE / 5; })) << "the monitor records nothing";
+  ASSERT_TRUE(within(UNTIL_TIMEOUT, [&] { return sink.recorded().size() > 2 * RATE / 5; }))
+      << "the monitor records nothing";
 
   ::testing::internal::CaptureStderr();
   startMusic();

@@ -47,11 +47,12 @@ TEST_F(ShowWindowTest, AServerAtItsClientLimitIsAskedAgainOnceAClientGoes) {
   std::vector<Display*> held;
   while (Display* d = XOpenDisplay(nullptr)) held.push_back(d);
   x_->startShow();
-  const bool refused = within(60, [&] { return output().find("Maximum number of clients") != std::string::npos; });
+  const bool refused =
+      within(UNTIL_TIMEOUT, [&] { return output().find("Maximum number of clients") != std::string::npos; });
   // Room for the show's connections and its box's.
   for (int i = 0; i < 4 && !held.empty(); ++i, held.pop_back()) XCloseDisplay(held.back());
   ASSERT_TRUE(refused) << output();
-  EXPECT_NE(x_->waitForWindow("Kaikuranta", 30), 0u) << output();
+  EXPECT_NE(x_->waitForWindow("Kaikuranta", UNTIL_TIMEOUT), 0u) << output();
   EXPECT_EQ(output().find("fell back"), std::string::npos) << output();
   for (Display* d : held) XCloseDisplay(d);
 }
@@ -66,9 +67,9 @@ TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     ASSERT_NE(attempt == 0 ? start("640x480x24", "Kaikuranta") : launch("Kaikuranta"), 0u) << output();
     // Shown is not yet focused: a key in between goes nowhere, as on any desktop.
-    ASSERT_TRUE(within(5, [&] { return focusedShowWindow() != 0; })) << output();
+    ASSERT_TRUE(within(UNTIL_TIMEOUT, [&] { return focusedShowWindow() != 0; })) << output();
     tap("Escape");
-    EXPECT_EQ(x_->ended(30), 0) << "attempt " << attempt << ": " << output();
+    EXPECT_EQ(x_->ended(UNTIL_TIMEOUT), 0) << "attempt " << attempt << ": " << output();
   }
 }
 
@@ -81,20 +82,21 @@ TEST_F(ShowWindowTest, EscapeTappedDuringStartUpEndsTheShow) {
 TEST_F(ShowWindowTest, EveryF1TapTogglesOnceAndACloseRequestEndsIt) {
   ASSERT_NE(startFullscreen(), 0u) << output();
   Window current = 0;
-  ASSERT_TRUE(within(5, [&] { return (current = focusedShowWindow()) != 0; })) << output();
+  ASSERT_TRUE(within(UNTIL_TIMEOUT, [&] { return (current = focusedShowWindow()) != 0; })) << output();
   for (int i = 0;; ++i) {
     SCOPED_TRACE(i);
     usleep(300000);
     // Frames drawn in the window after a tap show that the show has handled the whole tap: a
     // second toggle would have come by then.
-    ASSERT_TRUE(x_->playing(current, 30)) << output();
+    ASSERT_TRUE(x_->playing(current)) << output();
     ASSERT_EQ(focusedShowWindow(), current) << "a toggle nobody asked for";
     EXPECT_EQ(std::make_tuple(x_->name(current), x_->size(current), x_->cursorHidden()),
               std::make_tuple(std::string(i == 0 ? "Kaikuranta" : "Rovora"), std::make_pair(640, 480), i % 2 == 0));
     if (i == 10) break;
     tap("F1");
     Window next = 0;
-    ASSERT_TRUE(within(10, [&] { return (next = focusedShowWindow()) != 0 && next != current; })) << output();
+    ASSERT_TRUE(within(UNTIL_TIMEOUT, [&] { return (next = focusedShowWindow()) != 0 && next != current; }))
+        << output();
     EXPECT_FALSE(x_->viewable(current)) << "the window before the toggle is still there";
     current = next;
   }
@@ -115,12 +117,13 @@ TEST_F(ShowWindowTest, EndSignalsEndTheShowWithTheirStatus) {
     const bool box = std::string(c.window) == "Tuli GL";
     const Window w = box ? start("1024x768x24", c.window) : x_ ? launch(c.window) : start("640x480x24", c.window);
     ASSERT_NE(w, 0u) << output();
-    ASSERT_TRUE(!c.whilePlaying || x_->drawsWithin(w, 30)) << output();
+    ASSERT_TRUE(!c.whilePlaying || x_->drawsWithin(w, UNTIL_TIMEOUT)) << output();
     x_->program()->signal(c.sig);
-    EXPECT_EQ(x_->ended(30), 128 + c.sig) << strsignal(c.sig) << ": " << output();
+    EXPECT_EQ(x_->ended(UNTIL_TIMEOUT), 128 + c.sig) << strsignal(c.sig) << ": " << output();
     EXPECT_FALSE(x_->program()->killedBySignal()) << strsignal(c.sig);
     EXPECT_EQ(output().find("Sanitizer"), std::string::npos) << output();
-    EXPECT_TRUE(within(5, [&] { return x_->waitForWindow(c.window, 0) == 0; })) << "its window outlived the program";
+    EXPECT_TRUE(within(UNTIL_TIMEOUT, [&] { return x_->waitForWindow(c.window, 0) == 0; }))
+        << "its window outlived the program";
   }
 }
 
@@ -137,7 +140,7 @@ class ScreenSizedShow : public ShowTest<XScreen> {
     x_ = std::make_unique<XScreen>("1920x1080x24");
     ASSERT_TRUE(x_->ok());
     x_->startShow(options);
-    Window w = x_->waitForWindow("Kaikuranta", 30);
+    Window w = x_->waitForWindow("Kaikuranta", UNTIL_TIMEOUT);
     for (int i = 0;; ++i) {
       SCOPED_TRACE(i);
       ASSERT_NE(w, 0u) << output();
@@ -147,8 +150,8 @@ class ScreenSizedShow : public ShowTest<XScreen> {
       } else {
         const LitBox filled = {0, 0, picture.width, picture.height};
         EXPECT_EQ(x_->size(w), std::make_pair(filled.width, filled.height));
-        EXPECT_TRUE(x_->cursorHiddenWithin(false, 30));
-        ASSERT_TRUE(x_->drawsWithin(w, 30)) << output();
+        EXPECT_TRUE(x_->cursorHiddenWithin(false, UNTIL_TIMEOUT));
+        ASSERT_TRUE(x_->drawsWithin(w, UNTIL_TIMEOUT)) << output();
         EXPECT_EQ(x_->litBox(w, filled), filled);
       }
       if (i == 2) break;

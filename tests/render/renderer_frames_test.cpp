@@ -105,7 +105,7 @@ TEST(RendererProgram, InterruptAndTerminateEndItBeforeTheNextFrame) {
     std::vector<std::string> argv = {RENDERER, "--out", dir.path};
     for (int second = 1; second <= 100; ++second) argv.insert(argv.end(), {"--at", std::to_string(second)});
     ChildProcess child(argv, buildDirectory());
-    ASSERT_TRUE(within(300, [&] { return std::filesystem::exists(dir.path + "/000060.png"); }));
+    ASSERT_TRUE(within(UNTIL_TIMEOUT, [&] { return std::filesystem::exists(dir.path + "/000060.png"); }));
     child.signal(sig);
     int status = -1;
     ASSERT_TRUE(child.wait(300, &status));

@@ -13,7 +13,7 @@ PulseSink::PulseSink() {
                                "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + dir_ + "/native"},
       dir_, std::map<std::string, std::string>{{"PULSE_RUNTIME_PATH", dir_}, {"PULSE_STATE_PATH", dir_}, {"HOME", dir_}});
   // The socket appears once the sink, loaded before it, is there.
-  within(10, [&] { return ok(); });
+  within(UNTIL_TIMEOUT, [&] { return ok() || server_->wait(0); });
 }
 
 void PulseSink::record() {

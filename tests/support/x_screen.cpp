@@ -145,7 +145,7 @@ LitBox XScreen::litBox(Window w, const LitBox& expected) {
 }
 
 void XScreen::expectOverTheDesktop(Window w, const LitBox& picture) {
-  ASSERT_TRUE(coversTheScreen(w, 30, 60)) << output();
+  ASSERT_TRUE(coversTheScreen(w)) << output();
   EXPECT_EQ(litBox(w, picture), picture);
   // The root window is the screen as it is now; the connection knows it as it was.
   EXPECT_EQ(size(DefaultRootWindow(x_)), std::make_pair(DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
@@ -161,12 +161,12 @@ bool XScreen::cursorHidden() {
   return invisible;
 }
 
-bool XScreen::coversTheScreen(Window w, double hidesCursor, double draws) {
+bool XScreen::coversTheScreen(Window w) {
   const XWindowAttributes a = attributes(w);
   EXPECT_EQ(std::make_tuple(a.x, a.y, a.width, a.height),
             std::make_tuple(0, 0, DisplayWidth(x_, 0), DisplayHeight(x_, 0)));
-  EXPECT_TRUE(cursorHiddenWithin(true, hidesCursor));
-  return drawsWithin(w, draws);
+  EXPECT_TRUE(cursorHiddenWithin(true, UNTIL_TIMEOUT));
+  return drawsWithin(w, UNTIL_TIMEOUT);
 }
 
 // The show looks at its keys once per frame after draining its events, and a message box acts

@@ -80,7 +80,7 @@ class XScreen {
   bool cursorHidden();
   bool cursorHiddenWithin(bool hidden, double seconds) { return within(seconds, [&] { return cursorHidden() == hidden; }); }
   // A fullscreen window: over the whole 640x480 screen, the cursor hidden, drawing.
-  bool fullscreenAndDrawing(Window w) { return coversTheScreen(w, 10, 30); }
+  bool fullscreenAndDrawing(Window w) { return coversTheScreen(w); }
   // A key pressed, held for a fifth of a second as a finger does, and let go.
   void press(Window w, const std::string& key);
   // A close request, as a window manager sends it for the close button or Alt+F4.
@@ -96,9 +96,9 @@ class XScreen {
   // Reads what the window shows on the screen and hands `lit` each pixel that is not black, every
   // `step`th of each row and column; a digest of the picture, 0 when it cannot be read.
   uint64_t look(Window w, int step, const std::function<void(int, int)>& lit);
-  // At the screen's corner and as large as the screen, the cursor hidden within `hidesCursor`
-  // seconds; whether it draws within `draws` seconds.
-  bool coversTheScreen(Window w, double hidesCursor, double draws);
+  // At the screen's corner and as large as the screen, the cursor hidden; whether it draws. Both
+  // are waited for as long as the test may.
+  bool coversTheScreen(Window w);
 
   std::unique_ptr<Xvfb> xvfb_;
   Display* x_ = nullptr;

@@ -79,7 +79,7 @@ TEST(DesktopUnderWine, CoversTheScreenWithThePictureBetweenBarsAndF1GoesToAWindo
   WineSession wine("1920x1080x24");
   ASSERT_TRUE(wine.ok());
   wine.startShow({"--desktop"});
-  Window shown = wine.waitForWindow("Kaikuranta", 60);
+  Window shown = wine.waitForWindow("Kaikuranta", UNTIL_TIMEOUT);
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     ASSERT_NE(shown, 0u) << wine.output();
@@ -89,10 +89,10 @@ TEST(DesktopUnderWine, CoversTheScreenWithThePictureBetweenBarsAndF1GoesToAWindo
 
     // A framed window holding the picture at its size; the screen keeps its own.
     wine.press(shown, "F1");
-    const Window window = wine.waitForWindow("Rovora", 30);
+    const Window window = wine.waitForWindow("Rovora", UNTIL_TIMEOUT);
     ASSERT_NE(window, 0u) << wine.output();
-    EXPECT_TRUE(wine.cursorHiddenWithin(false, 30));
-    ASSERT_TRUE(wine.drawsWithin(window, 60)) << wine.output();
+    EXPECT_TRUE(wine.cursorHiddenWithin(false, UNTIL_TIMEOUT));
+    ASSERT_TRUE(wine.drawsWithin(window, UNTIL_TIMEOUT)) << wine.output();
     EXPECT_EQ(std::make_pair(DisplayWidth(wine.x(), 0), DisplayHeight(wine.x(), 0)), std::make_pair(1920, 1080));
     wine.press(window, "F1");
     shown = wine.waitForWindow("Rovora", 30, window);
