@@ -15,7 +15,7 @@
 
 class PulseSink {
  public:
-  PulseSink();  // waits up to ten seconds for the server to take clients
+  PulseSink();  // waits until the server takes clients, or has ended
   bool ok() const { return std::filesystem::exists(dir_ + "/native"); }
   std::string address() const { return "unix:" + dir_ + "/native"; }  // for PULSE_SERVER
   std::string log() const { return server_->output(); }              // what the server said
